@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, playing, capturing and testing need.
+# The README, CI and the test set-up all call this one script.
+set -euo pipefail
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config git
+  # the demo: window, GL, sound, pictures
+  libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
+  libjpeg62-turbo-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev libkissfft-dev
+  # the data generator
+  libcairo2-dev libpango1.0-dev fonts-dejavu-core
+  # capture to video
+  ffmpeg
+  # tests: GoogleTest, a virtual display, fuzzers
+  googletest libgtest-dev xvfb xauth x11-utils xdotool clang libclang-rt-14-dev
+)
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends "${packages[@]}"

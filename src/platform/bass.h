@@ -1,0 +1,35 @@
+// The soundtrack player: the four calls the demo makes of its audio library.
+// Backends: audio_sdl.cpp (SDL2 output, Ogg Vorbis streamed with libvorbisfile)
+// and audio_null.cpp (no device: every call fails without effect).
+//
+// Thread rule: call these from the main thread only. The SDL backend's audio
+// callback runs on SDL's own thread; what it shares with the main thread is
+// guarded inside the backend.
+//
+// Spectrum scale (BASS_DATA_FFT512): the 512 samples being heard now (what has
+// reached the output), channels averaged to mono, a Hann window, a real FFT,
+// 256 magnitudes |X[k]| divided by the sum of the window's weights, so every
+// value lies in 0..1: a constant full-scale signal gives 1.0 at element 0, a
+// full-scale sine centred on bin k about 0.5 at element k. Element 0 is the DC
+// bin; bins are 44100 / 512 = 86.1 Hz apart.
+#pragma once
+#include <cstdint>
+#include "platform/window.h"
+
+using HSTREAM = uint32_t;
+constexpr uint32_t BASS_DATA_FFT512 = 0x80000000u;
+
+bool BASS_Init(int device, uint32_t frequency, uint32_t flags, DemoWindow window, const void* clsid);
+// Device 1 is the default output device, 0 means no sound. False without a device.
+
+HSTREAM BASS_StreamCreateFile(bool fromMemory, const char* file, uint64_t offset, uint64_t length, uint32_t flags);
+// Opens the Ogg Vorbis file for streamed playback. 0 when there is no device or
+// the file cannot be read.
+
+bool BASS_StreamPlay(HSTREAM handle, bool flush, uint32_t flags);
+// The first call starts the stream from its beginning; later calls leave it
+// playing undisturbed. It does not loop and stays silent after its end.
+
+int32_t BASS_ChannelGetData(uint32_t handle, void* buffer, uint32_t length);
+// With BASS_DATA_FFT512 writes 256 floats (1024 bytes) and returns 1024. Returns
+// -1 and leaves the buffer untouched when the handle is 0 or not playing yet.

@@ -1,0 +1,75 @@
+// Backend without a window: the GL context is the caller's (an offscreen one made
+// current beforehand), message boxes go to stderr and are recorded, quit requests
+// and other events live on a small queue of our own.
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <deque>
+
+#include "platform/headless.h"
+#include "platform/window.h"
+
+DemoWindow mainWindow = nullptr;
+DemoRect clientRect = {0, 0, 0, 0};
+void* glContext = nullptr;
+const bool fullScreen = true;
+int pictureOriginX = 0;
+int pictureOriginY = 0;
+
+namespace {
+struct QueuedEvent {
+    bool quit;
+    int code;
+};
+std::deque<QueuedEvent> eventQueue;
+std::vector<HeadlessMessage> messages;
+int quitRequests = 0;
+int pictureWidth = 640, pictureHeight = 480;
+DemoWindowImpl* const headlessWindow = reinterpret_cast<DemoWindowImpl*>(&pictureWidth);
+}  // namespace
+
+std::vector<HeadlessMessage>& headlessMessages() { return messages; }
+int headlessQuitRequests() { return quitRequests; }
+void headlessReset() {
+    messages.clear();
+    quitRequests = 0;
+    eventQueue.clear();
+}
+void headlessSetPictureSize(int width, int height) {
+    pictureWidth = width;
+    pictureHeight = height;
+}
+void headlessQueueOtherEvent() { eventQueue.push_back({false, 0}); }
+
+DemoWindow createDemoWindow(const char*, int, int, bool) { return headlessWindow; }
+void enterFullScreen() {}
+DemoRect getClientRect(DemoWindow) { return {0, 0, pictureWidth, pictureHeight}; }
+bool setupPixelFormat() { return true; }
+
+void createGLContext(int width, int height) {
+    glContext = headlessWindow;  // stands for the caller's current context
+    glEnable(GL_DEPTH_TEST);
+    setProjection(width, height);
+}
+
+void swapDemoBuffers() { glFinish(); }
+void shutdownWindow() { postQuitMessage(0); }
+
+void postQuitMessage(int exitCode) {
+    ++quitRequests;
+    eventQueue.push_back({true, exitCode});
+}
+
+DemoEventKind peekDemoEvent(int* quitCode) {
+    if (eventQueue.empty()) return DemoEventKind::none;
+    QueuedEvent event = eventQueue.front();
+    eventQueue.pop_front();
+    if (!event.quit) return DemoEventKind::other;
+    if (quitCode) *quitCode = event.code;
+    return DemoEventKind::quit;
+}
+
+void showMessageBox(const char* text, const char* caption) {
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    messages.push_back({caption, text});
+}

@@ -1,0 +1,27 @@
+// The asset table: every texture and object the scenes draw, loaded once by
+// loadAssets before the first frame and read-only afterwards (except the two blob
+// meshes the treasure room reshapes every frame). A texture name of 0 is a PNG
+// that did not load.
+#pragma once
+#include <cstdint>
+#include "assets/tegn3d.h"
+#include "platform/window.h"
+
+extern uint32_t jpgTextures[4];   // blue, bakgrunn, skuta, lyn
+inline uint32_t& texBlue = jpgTextures[0];
+inline uint32_t& texBakgrunn = jpgTextures[1];
+inline uint32_t& texSkuta = jpgTextures[2];
+inline uint32_t& texLyn = jpgTextures[3];
+
+extern uint32_t texSkjerm, texKubetex, texKuletex, texKuletex2, texKuletex3,
+    texTreasureroom, texGulv, texRemember, texGrumla2, texVann, texStortflagg2,
+    texHjul, texMetall, texRuter, texSflagg, texTau, texTre, texTre2, texTre3,
+    texTre4, texLoading, texPirat, texFinish2, texLegacyKube, texSkatt, texStone,
+    texGreet, texMalstrom, texMalstrom2, texTreasure, texCred, texTg05;
+
+extern tegn3d objVann, objTorus, objCube, objKule, objKuleFlipped, objKuleTau,
+    objKuleTex3, objTunnel, objSkute, objKube2;
+
+void loadAssets(DemoWindow window);
+// Records the window, creates the GL context for its picture, then loads the 4
+// JPEG and 32 PNG pictures and the 10 objects from data/ in manifest order.

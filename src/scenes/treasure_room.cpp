@@ -1,0 +1,11 @@
+// PLACEHOLDER scene: a clear of its own colour so the timeline can be seen.
+#include <GL/gl.h>
+
+#include "scenes/scenes.h"
+
+void drawTreasureRoomScene() {
+    glClearColor(0.2,0.2,0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void deformBlob(tegn3d&) {}

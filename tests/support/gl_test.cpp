@@ -1,0 +1,90 @@
+#include "gl_test.h"
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/headless.h"
+#include "platform/offscreen.h"
+#include "platform/window.h"
+
+namespace fs = std::filesystem;
+
+static OffscreenGL* sharedContext() {
+    static OffscreenGL* gl = [] {
+        std::string error;
+        OffscreenGL* made = createOffscreenGL(GLTest::width, GLTest::height, &error);
+        if (!made) {
+            std::fprintf(stderr, "offscreen GL: %s\n", error.c_str());
+            std::abort();
+        }
+        return made;
+    }();
+    return gl;
+}
+
+void resetStartupGLState(int width, int height) {
+    // Back to OpenGL's initial values for everything the scenes touch.
+    glDisable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_FOG);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDepthFunc(GL_LESS);
+    glClearDepth(1.0);
+    glClearColor(0, 0, 0, 0);
+    glColor4f(1, 1, 1, 1);
+    glShadeModel(GL_SMOOTH);
+    glFogi(GL_FOG_MODE, GL_EXP);
+    glFogf(GL_FOG_DENSITY, 1.0f);
+    glFogf(GL_FOG_START, 0.0f);
+    glFogf(GL_FOG_END, 1.0f);
+    const float black[4] = {0, 0, 0, 0};
+    glFogfv(GL_FOG_COLOR, black);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    headlessReset();
+    headlessSetPictureSize(width, height);
+    clientRect = getClientRect(mainWindow);
+    createGLContext(width, height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void GLTest::SetUp() {
+    sharedContext();
+    resetStartupGLState(width, height);
+}
+
+std::array<int, 3> GLTest::pixel(int x, int y) {
+    unsigned char rgba[4] = {};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    return {rgba[0], rgba[1], rgba[2]};
+}
+
+ScratchDir::ScratchDir() {
+    std::string pattern = (fs::temp_directory_path() / "vorrend-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) std::abort();
+    path_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+void ScratchDir::write(const std::string& name, const std::string& bytes) const {
+    fs::path target = fs::path(path_) / name;
+    fs::create_directories(target.parent_path());
+    std::ofstream(target, std::ios::binary) << bytes;
+}
