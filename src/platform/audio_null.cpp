@@ -5,3 +5,4 @@ bool BASS_Init(int, uint32_t, uint32_t, DemoWindow, const void*) { return false;
 HSTREAM BASS_StreamCreateFile(bool, const char*, uint64_t, uint64_t, uint32_t) { return 0; }
 bool BASS_StreamPlay(HSTREAM, bool, uint32_t) { return false; }
 int32_t BASS_ChannelGetData(uint32_t, void*, uint32_t) { return -1; }
+void BASS_Free() {}

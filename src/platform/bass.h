@@ -33,3 +33,7 @@ bool BASS_StreamPlay(HSTREAM handle, bool flush, uint32_t flags);
 int32_t BASS_ChannelGetData(uint32_t handle, void* buffer, uint32_t length);
 // With BASS_DATA_FFT512 writes 256 floats (1024 bytes) and returns 1024. Returns
 // -1 and leaves the buffer untouched when the handle is 0 or not playing yet.
+
+void BASS_Free();
+// Closes the output and forgets the stream, so BASS_Init can run again. The demo
+// never calls it (the music ends with the process); tests do.

@@ -1,0 +1,85 @@
+#include "platform/ogg_stream.h"
+
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cstdio>
+
+struct OggStream {
+    OggVorbis_File file;
+    int channels = 0;
+    bool ended = false;
+};
+
+OggStream* openOggStream(const char* path, int* channels, int* rate) {
+    if (!path) return nullptr;
+    OggStream* stream = new OggStream;
+    // ov_fopen opens the file itself and closes it in ov_clear.
+    if (ov_fopen(path, &stream->file) != 0) {
+        delete stream;
+        return nullptr;
+    }
+    vorbis_info* info = ov_info(&stream->file, -1);
+    if (!info || info->channels < 1 || info->rate < 1) {
+        ov_clear(&stream->file);
+        delete stream;
+        return nullptr;
+    }
+    stream->channels = info->channels;
+    if (channels) *channels = info->channels;
+    if (rate) *rate = int(info->rate);
+    return stream;
+}
+
+int64_t readOggFrames(OggStream* stream, float* interleaved, int64_t maxFrames) {
+    if (!stream || stream->ended) return 0;
+    int64_t written = 0;
+    // A few retries step over a hole in the data (OV_HOLE) without ending the stream.
+    int holes = 0;
+    while (written < maxFrames) {
+        float** planes = nullptr;
+        int section = 0;
+        int want = int(std::min<int64_t>(maxFrames - written, 4096));
+        long got = ov_read_float(&stream->file, &planes, want, &section);
+        if (got == OV_HOLE && ++holes < 16) continue;
+        if (got <= 0) {
+            stream->ended = true;
+            break;
+        }
+        // A chained file may change its channel count; keep the first layout.
+        vorbis_info* info = ov_info(&stream->file, section);
+        int sourceChannels = info ? info->channels : stream->channels;
+        for (long i = 0; i < got; ++i)
+            for (int c = 0; c < stream->channels; ++c)
+                interleaved[(written + i) * stream->channels + c] = planes[std::min(c, sourceChannels - 1)][i];
+        written += got;
+    }
+    return written;
+}
+
+void closeOggStream(OggStream* stream) {
+    if (!stream) return;
+    ov_clear(&stream->file);
+    delete stream;
+}
+
+bool decodeOggFile(const std::string& path, DecodedSound* sound) {
+    OggStream* stream = openOggStream(path.c_str(), &sound->channels, &sound->rate);
+    if (!stream) return false;
+    sound->samples.clear();
+    std::vector<float> chunk(size_t(4096) * sound->channels);
+    while (int64_t got = readOggFrames(stream, chunk.data(), 4096))
+        sound->samples.insert(sound->samples.end(), chunk.begin(), chunk.begin() + got * sound->channels);
+    closeOggStream(stream);
+    return true;
+}
+
+std::vector<float> mixToMono(const DecodedSound& sound) {
+    std::vector<float> mono(size_t(sound.frames()));
+    for (size_t f = 0; f < mono.size(); ++f) {
+        float sum = 0;
+        for (int c = 0; c < sound.channels; ++c) sum += sound.samples[f * sound.channels + c];
+        mono[f] = sum / float(sound.channels);
+    }
+    return mono;
+}

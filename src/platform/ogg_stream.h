@@ -1,0 +1,30 @@
+// Ogg Vorbis reading with libvorbisfile, a piece at a time, so playback can start
+// before the file is decoded. Also a whole-file decode for tools and tests.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct OggStream;
+
+OggStream* openOggStream(const char* path, int* channels, int* rate);
+// Null when the file cannot be opened or is not Ogg Vorbis. Reads only the headers.
+
+int64_t readOggFrames(OggStream* stream, float* interleaved, int64_t maxFrames);
+// Decodes up to maxFrames frames (channels floats each) into interleaved and
+// returns how many were written; 0 at the end of the stream or on a damaged page
+// that cannot be skipped. Never returns more than maxFrames.
+
+void closeOggStream(OggStream* stream);
+
+struct DecodedSound {
+    int channels = 0, rate = 0;
+    std::vector<float> samples;  // interleaved
+    int64_t frames() const { return channels ? int64_t(samples.size()) / channels : 0; }
+};
+
+bool decodeOggFile(const std::string& path, DecodedSound* sound);
+// The whole file; false when it cannot be opened.
+
+std::vector<float> mixToMono(const DecodedSound& sound);
+// Channels averaged, one float per frame.

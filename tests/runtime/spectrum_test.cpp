@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "gl_test.h"
+#include "platform/ogg_stream.h"
+#include "platform/spectrum.h"
+#include "test_ogg.h"
+
+namespace {
+std::vector<float> sine(int bin, float amplitude, size_t count) {
+    std::vector<float> samples(count);
+    for (size_t n = 0; n < count; ++n) samples[n] = amplitude * float(std::sin(2.0 * M_PI * bin * double(n) / 512.0));
+    return samples;
+}
+}  // namespace
+
+TEST(Spectrum, SyntheticSignalsLandWhereTheScaleSays) {
+    float out[256];
+    std::vector<float> silence(512, 0.0f);
+    fft512Magnitudes(silence.data(), out);
+    for (float m : out) EXPECT_EQ(m, 0.0f);
+
+    std::vector<float> constant(512, 1.0f);
+    fft512Magnitudes(constant.data(), out);
+    EXPECT_NEAR(out[0], 1.0f, 1e-5f);
+    EXPECT_NEAR(out[1], 0.5f, 1e-5f);  // the Hann window's own leakage into bin 1
+    for (int k = 2; k < 256; ++k) EXPECT_NEAR(out[k], 0.0f, 1e-5f) << k;
+
+    for (int bin : {1, 5, 40, 200}) {
+        std::vector<float> tone = sine(bin, 1.0f, 512);
+        fft512Magnitudes(tone.data(), out);
+        EXPECT_NEAR(out[bin], 0.5f, 1e-4f) << bin;
+        EXPECT_NEAR(out[bin + 1], 0.25f, 1e-4f) << bin;
+        EXPECT_LT(out[0], 1e-4f) << bin;
+        if (bin + 3 < 256) {
+            EXPECT_LT(out[bin + 3], 1e-4f) << bin;
+        }
+    }
+
+    // Overshoot beyond full scale, as decoded audio can give, stays within 0..1.
+    std::vector<float> loud(512, 1.5f);
+    fft512Magnitudes(loud.data(), out);
+    EXPECT_EQ(out[0], 1.0f);
+}
+
+TEST(Spectrum, PlayedSpectrumTakesThe512FramesBeforeThePlayPoint) {
+    // First half a tone in bin 10, then one in bin 30.
+    std::vector<float> mono = sine(10, 1.0f, 2048);
+    std::vector<float> later = sine(30, 1.0f, 2048);
+    mono.insert(mono.end(), later.begin(), later.end());
+    float out[256];
+
+    spectrumOfPlayed(mono, 2048, out);
+    EXPECT_NEAR(out[10], 0.5f, 1e-3f);
+    EXPECT_LT(out[30], 1e-3f);
+    spectrumOfPlayed(mono, 2048 + 512, out);
+    EXPECT_NEAR(out[30], 0.5f, 1e-3f);
+    EXPECT_LT(out[10], 1e-3f);
+
+    // Before the start and after the end there is only silence.
+    for (int64_t at : {int64_t(0), int64_t(-100), int64_t(4096 + 512), int64_t(1) << 40}) {
+        spectrumOfPlayed(mono, at, out);
+        for (float m : out) EXPECT_EQ(m, 0.0f) << at;
+    }
+    // Half a window of a constant: the silent half is read as zeros.
+    std::vector<float> constant(1000, 1.0f);
+    spectrumOfPlayed(constant, 256, out);
+    EXPECT_NEAR(out[0], 0.5f, 0.005f);
+}
+
+TEST(OggStream, EncodedToneDecodesBackWithItsLengthAndLevel) {
+    ScratchDir dir;
+    ASSERT_TRUE(writeTestSoundtrack(dir.path(), 1.0));
+    DecodedSound sound;
+    ASSERT_TRUE(decodeOggFile(dir.file("sound/vorrend.ogg"), &sound));
+    EXPECT_EQ(sound.channels, 2);
+    EXPECT_EQ(sound.rate, 44100);
+    EXPECT_EQ(sound.frames(), 44100);
+    // Lossy, but close to what went in, and the right channel quieter.
+    double error = 0;
+    for (int64_t f = 0; f < sound.frames(); ++f) error += std::fabs(sound.samples[f * 2] - testToneSample(f, 0));
+    EXPECT_LT(error / double(sound.frames()), 0.02);
+    std::vector<float> mono = mixToMono(sound);
+    EXPECT_NEAR(mono[1000], 0.9f * testToneSample(1000, 0), 0.05f);
+
+    // Read in small pieces: the same frames.
+    int channels = 0, rate = 0;
+    OggStream* stream = openOggStream(dir.file("sound/vorrend.ogg").c_str(), &channels, &rate);
+    ASSERT_NE(stream, nullptr);
+    std::vector<float> pieces, chunk(size_t(37) * channels);
+    while (int64_t got = readOggFrames(stream, chunk.data(), 37)) {
+        ASSERT_LE(got, 37);
+        pieces.insert(pieces.end(), chunk.begin(), chunk.begin() + got * channels);
+    }
+    EXPECT_EQ(readOggFrames(stream, chunk.data(), 37), 0);
+    closeOggStream(stream);
+    EXPECT_EQ(pieces, sound.samples);
+}
+
+TEST(OggStream, MissingOrDamagedFilesAreRefused) {
+    ScratchDir dir;
+    DecodedSound sound;
+    EXPECT_FALSE(decodeOggFile(dir.file("absent.ogg"), &sound));
+    dir.write("text.ogg", "this is not an Ogg file at all");
+    EXPECT_EQ(openOggStream(dir.file("text.ogg").c_str(), nullptr, nullptr), nullptr);
+    EXPECT_EQ(openOggStream(nullptr, nullptr, nullptr), nullptr);
+    EXPECT_EQ(readOggFrames(nullptr, nullptr, 10), 0);
+    closeOggStream(nullptr);
+}
