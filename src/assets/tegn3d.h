@@ -43,9 +43,10 @@ struct tegn3d {
     std::string name;
 
     bool loadFromFile(const char* fileName);
-    // False, with a message box captioned "tegn3d::loadFromFile" naming the file
-    // and the fault, when the file cannot be opened or is malformed; the object is
-    // then left empty. True on success.
+    // True on success. False, with a message box captioned "tegn3d::loadFromFile"
+    // naming the file and the fault, when the file cannot be opened ("Unable to
+    // open object file <path>"; the object keeps what it held) or is malformed
+    // ("Damaged object file <path>: <why>"; the object is left empty).
 
     bool loadFromMemory(const uint8_t* bytes, size_t size, std::string* error);
     // The parser behind loadFromFile: validates every count and index before it
