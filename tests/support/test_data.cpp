@@ -1,0 +1,406 @@
+#include "test_data.h"
+
+#include <jpeglib.h>
+#include <png.h>
+
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+const std::vector<TestPicture>& testPictures() {
+    static const std::vector<TestPicture> pictures = {
+        {"data/pic/blue.jpg", 40, 60, 200, 255, 32, 32},
+        {"data/pic/bakgrunn.jpg", 200, 120, 40, 255, 32, 32},
+        {"data/pic/skuta.jpg", 30, 160, 90, 255, 32, 32},
+        {"data/pic/lyn.jpg", 230, 230, 60, 255, 32, 32},
+        {"data/pic/skjerm.png", 250, 250, 250, 64, 16, 16},
+        {"data/pic/kubetex.png", 200, 40, 40, 255, 16, 16},
+        {"data/pic/kuletex.png", 40, 200, 40, 255, 16, 16},
+        {"data/pic/kuletex2.png", 120, 40, 200, 255, 16, 16},
+        {"data/pic/kuletex3.png", 200, 200, 40, 255, 16, 16},
+        {"data/pic/treasureroom.png", 160, 100, 60, 255, 16, 16},
+        {"data/pic/gulv.png", 100, 100, 100, 255, 16, 16},
+        {"data/pic/remember.png", 220, 160, 200, 255, 16, 16},
+        {"data/pic/grumla2.png", 90, 60, 30, 255, 16, 16},
+        {"data/pic/vann.png", 20, 90, 200, 160, 16, 16},
+        {"data/pic/skutetex/stortflagg2.png", 220, 30, 120, 255, 16, 16},
+        {"data/pic/skutetex/hjul.png", 130, 80, 20, 255, 16, 16},
+        {"data/pic/skutetex/metall.png", 170, 170, 190, 255, 16, 16},
+        {"data/pic/skutetex/ruter.png", 250, 250, 120, 255, 16, 16},
+        {"data/pic/skutetex/sflagg.png", 240, 100, 100, 255, 16, 16},
+        {"data/pic/skutetex/tau.png", 190, 160, 110, 255, 16, 16},
+        {"data/pic/skutetex/tre.png", 110, 60, 90, 255, 16, 16},
+        {"data/pic/skutetex/tre2.png", 150, 120, 20, 255, 16, 16},
+        {"data/pic/skutetex/tre3.png", 90, 140, 60, 255, 16, 16},
+        {"data/pic/skutetex/tre4.png", 60, 110, 110, 255, 16, 16},
+        {"data/pic/loading.png", 255, 128, 0, 255, 16, 16},
+        {"data/pic/legacy/pirat.png", 80, 0, 120, 255, 16, 16},
+        {"data/pic/legacy/finish2.png", 0, 200, 200, 255, 16, 16},
+        {"data/pic/legacy/kube.png", 200, 0, 200, 255, 16, 16},
+        {"data/pic/legacy/skatt.png", 230, 180, 120, 255, 16, 16},
+        {"data/pic/stone.png", 128, 128, 160, 255, 16, 16},
+        {"data/pic/greet.png", 240, 200, 0, 200, 16, 16},
+        {"data/pic/malstrom.png", 0, 80, 160, 255, 16, 16},
+        {"data/pic/malstrom2.png", 0, 160, 80, 255, 16, 16},
+        {"data/pic/treasure.png", 255, 160, 0, 255, 16, 16},
+        {"data/pic/cred.png", 160, 0, 60, 255, 16, 16},
+        {"data/pic/tg05.png", 60, 0, 255, 255, 16, 16},
+    };
+    return pictures;
+}
+
+const TestPicture* findTestPicture(const std::string& path) {
+    for (const TestPicture& p : testPictures())
+        if (path == p.path) return &p;
+    return nullptr;
+}
+
+// ---- shapes -------------------------------------------------------------------
+
+namespace {
+
+struct V3 {
+    float x, y, z;
+};
+V3 sub(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+float dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+V3 crossV(V3 a, V3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+
+uint32_t addVertex(EbrMesh& m, V3 p, float u, float v) {
+    m.positions.insert(m.positions.end(), {p.x, p.y, p.z});
+    m.uv.insert(m.uv.end(), {u, v});
+    return uint32_t(m.positions.size() / 3 - 1);
+}
+
+V3 vertexAt(const EbrMesh& m, uint32_t i) { return {m.positions[3 * i], m.positions[3 * i + 1], m.positions[3 * i + 2]}; }
+
+// Adds the triangle wound so that its front faces along `outward`; zero-area
+// triangles (at a sphere's poles) are left out.
+void addFace(EbrMesh& m, uint32_t a, uint32_t b, uint32_t c, V3 outward) {
+    V3 pa = vertexAt(m, a), n = crossV(sub(vertexAt(m, b), pa), sub(vertexAt(m, c), pa));
+    if (dot(n, n) == 0) return;
+    if (dot(n, outward) >= 0)
+        m.indices.insert(m.indices.end(), {a, b, c});
+    else
+        m.indices.insert(m.indices.end(), {a, c, b});
+}
+
+V3 centroid(const EbrMesh& m, uint32_t a, uint32_t b, uint32_t c) {
+    V3 pa = vertexAt(m, a), pb = vertexAt(m, b), pc = vertexAt(m, c);
+    return {(pa.x + pb.x + pc.x) / 3, (pa.y + pb.y + pc.y) / 3, (pa.z + pb.z + pc.z) / 3};
+}
+
+// A (rows + 1) x (cols + 1) vertex lattice from position(i, j), two faces a cell.
+template <class Position, class Outward>
+EbrMesh lattice(const char* name, int rows, int cols, Position position, Outward outward) {
+    EbrMesh m{name, {}, {}, {}};
+    for (int i = 0; i <= rows; ++i)
+        for (int j = 0; j <= cols; ++j) addVertex(m, position(i, j), float(j) / cols, float(i) / rows);
+    auto at = [&](int i, int j) { return uint32_t(i * (cols + 1) + j); };
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < cols; ++j) {
+            uint32_t a = at(i, j), b = at(i, j + 1), c = at(i + 1, j + 1), d = at(i + 1, j);
+            addFace(m, a, b, c, outward(centroid(m, a, b, c)));
+            addFace(m, a, c, d, outward(centroid(m, a, c, d)));
+        }
+    return m;
+}
+
+constexpr float pi = 3.14159265358979f;
+
+}  // namespace
+
+EbrMesh makeSphere(float radius, int rings, int segments) {
+    // One vertex at each pole, so that every vertex lies on a face; the inner rings
+    // repeat their first vertex at u = 1 for the texture seam.
+    EbrMesh m{"sphere", {}, {}, {}};
+    uint32_t top = addVertex(m, {0, radius, 0}, 0.5f, 0);
+    for (int i = 1; i < rings; ++i)
+        for (int j = 0; j <= segments; ++j) {
+            float theta = pi * i / rings, phi = 2 * pi * j / segments;
+            addVertex(m, {radius * std::sin(theta) * std::cos(phi), radius * std::cos(theta),
+                          radius * std::sin(theta) * std::sin(phi)},
+                      float(j) / segments, float(i) / rings);
+        }
+    uint32_t bottom = addVertex(m, {0, -radius, 0}, 0.5f, 1);
+    auto at = [&](int ring, int j) { return uint32_t(1 + (ring - 1) * (segments + 1) + j); };
+    for (int j = 0; j < segments; ++j) {
+        addFace(m, top, at(1, j), at(1, j + 1), centroid(m, top, at(1, j), at(1, j + 1)));
+        addFace(m, bottom, at(rings - 1, j), at(rings - 1, j + 1),
+                centroid(m, bottom, at(rings - 1, j), at(rings - 1, j + 1)));
+    }
+    for (int i = 1; i + 1 < rings; ++i)
+        for (int j = 0; j < segments; ++j) {
+            uint32_t a = at(i, j), b = at(i, j + 1), c = at(i + 1, j + 1), d = at(i + 1, j);
+            addFace(m, a, b, c, centroid(m, a, b, c));
+            addFace(m, a, c, d, centroid(m, a, c, d));
+        }
+    return m;
+}
+
+EbrMesh makeBox(float cx, float cy, float cz, float sx, float sy, float sz) {
+    EbrMesh m{"box", {}, {}, {}};
+    for (int axis = 0; axis < 3; ++axis)
+        for (int sign = -1; sign <= 1; sign += 2) {
+            float half[3] = {sx / 2, sy / 2, sz / 2};
+            uint32_t first = 0;
+            for (int k = 0; k < 4; ++k) {
+                float p[3];
+                p[axis] = sign * half[axis];
+                p[(axis + 1) % 3] = (k == 1 || k == 2 ? 1 : -1) * half[(axis + 1) % 3];
+                p[(axis + 2) % 3] = (k >= 2 ? 1 : -1) * half[(axis + 2) % 3];
+                uint32_t index = addVertex(m, {cx + p[0], cy + p[1], cz + p[2]}, k == 1 || k == 2 ? 1.f : 0.f,
+                                           k >= 2 ? 1.f : 0.f);
+                if (k == 0) first = index;
+            }
+            V3 out{0, 0, 0};
+            (axis == 0 ? out.x : axis == 1 ? out.y : out.z) = float(sign);
+            addFace(m, first, first + 1, first + 2, out);
+            addFace(m, first, first + 2, first + 3, out);
+        }
+    return m;
+}
+
+EbrMesh makeGrid(float size, int cells) {
+    return lattice(
+        "grid", cells, cells,
+        [&](int i, int j) { return V3{size * (float(j) / cells - 0.5f), size * (0.5f - float(i) / cells), 0}; },
+        [](V3) { return V3{0, 0, 1}; });
+}
+
+EbrMesh makeTorus(float major, float minor, int rings, int sides) {
+    return lattice(
+        "torus", sides, rings,
+        [&](int i, int j) {
+            float phi = 2 * pi * j / rings, theta = 2 * pi * i / sides;
+            float r = major + minor * std::cos(theta);
+            return V3{r * std::cos(phi), minor * std::sin(theta), r * std::sin(phi)};
+        },
+        [&](V3 c) {
+            float d = std::sqrt(c.x * c.x + c.z * c.z);
+            return V3{c.x - major * c.x / d, c.y, c.z - major * c.z / d};
+        });
+}
+
+EbrMesh makeCylinder(float radius, float length, int segments, bool inward) {
+    return lattice(
+        "cylinder", 4, segments,
+        [&](int i, int j) {
+            float phi = 2 * pi * j / segments;
+            return V3{radius * std::cos(phi), length * (0.5f - i / 4.0f), radius * std::sin(phi)};
+        },
+        [&](V3 c) { return inward ? V3{-c.x, 0, -c.z} : V3{c.x, 0, c.z}; });
+}
+
+const std::vector<TestObject>& testObjects() {
+    static const std::vector<TestObject> objects = [] {
+        std::vector<TestObject> list;
+        list.push_back({"data/objects/vann.ebr", {makeGrid(400, 8)}});
+        list.push_back({"data/objects/torus.ebr", {makeTorus(20, 6, 16, 8)}});
+        list.push_back({"data/objects/cube.ebr", {makeBox(0, 0, 0, 20, 20, 20)}});
+        list.push_back({"data/objects/kule.ebr", {makeSphere(30, 8, 12)}});
+        list.push_back({"data/objects/tunnel.ebr", {makeCylinder(20, 200, 12, true)}});
+        std::vector<EbrMesh> ship;
+        for (int i = 0; i < 12; ++i)  // hull parts, masts, flags: boxes along the keel
+            ship.push_back(makeBox(-20 + 4.0f * i, i % 3 * 4.0f, 0, 3, 2 + i % 4, 6));
+        list.push_back({"data/objects/skute2.ebr", ship});
+        std::vector<EbrMesh> cubeFaces;
+        EbrMesh cube = makeBox(0, 0, 0, 20, 20, 20);
+        for (int face = 0; face < 6; ++face) {
+            EbrMesh m{"face" + std::to_string(face), {}, {}, {}};
+            m.positions.assign(cube.positions.begin() + 12 * face, cube.positions.begin() + 12 * face + 12);
+            m.uv.assign(cube.uv.begin() + 8 * face, cube.uv.begin() + 8 * face + 8);
+            for (int k = 0; k < 6; ++k) m.indices.push_back(cube.indices[6 * face + k] - 4 * face);
+            cubeFaces.push_back(m);
+        }
+        list.push_back({"data/objects/kube2.ebr", cubeFaces});
+        return list;
+    }();
+    return objects;
+}
+
+// ---- encoders -----------------------------------------------------------------
+
+namespace {
+
+struct JpegFailure {
+    jpeg_error_mgr pub;
+    jmp_buf escape;
+};
+
+void jpegEscape(j_common_ptr info) { longjmp(reinterpret_cast<JpegFailure*>(info->err)->escape, 1); }
+
+}  // namespace
+
+namespace {
+
+bool writeJpeg(int width, int height, const uint8_t* pixels, bool grey, int quality, unsigned char** buffer,
+               unsigned long* size) {
+    jpeg_compress_struct info;
+    JpegFailure failure;
+    info.err = jpeg_std_error(&failure.pub);
+    failure.pub.error_exit = jpegEscape;
+    if (setjmp(failure.escape)) {
+        jpeg_destroy_compress(&info);
+        return false;
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, buffer, size);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = grey ? 1 : 3;
+    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    const int span = width * info.input_components;
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<uint8_t*>(pixels) + size_t(info.next_scanline) * span;
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return true;
+}
+
+}  // namespace
+
+std::string encodeJpeg(int width, int height, const std::vector<uint8_t>& pixels, bool grey, int quality) {
+    if (pixels.size() < size_t(width) * height * (grey ? 1 : 3)) throw std::runtime_error("encodeJpeg: too few pixels");
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    bool ok = writeJpeg(width, height, pixels.data(), grey, quality, &buffer, &size);
+    std::string out = ok ? std::string(reinterpret_cast<char*>(buffer), size) : std::string();
+    std::free(buffer);
+    if (!ok) throw std::runtime_error("encodeJpeg failed");
+    return out;
+}
+
+namespace {
+
+void pngAppend(png_structp png, png_bytep data, png_size_t length) {
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<char*>(data), length);
+}
+
+int channelsOf(int colorType) {
+    switch (colorType) {
+        case 0: case 3: return 1;
+        case 4: return 2;
+        case 2: return 3;
+        default: return 4;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The libpng calls alone, on rows made beforehand: nothing here needs a destructor
+// that a longjmp could skip.
+bool writePng(const PngSpec& spec, png_bytep* rows, png_colorp palette, int paletteSize, std::string* out) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, out, pngAppend, nullptr);
+    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.bitDepth, spec.colorType,
+                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (paletteSize > 0) png_set_PLTE(png, info, palette, paletteSize);
+    png_color_16 transparent{};
+    if (!spec.paletteAlpha.empty()) {
+        png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()), nullptr);
+    } else if (spec.transparentColour.size() == 1) {
+        transparent.gray = spec.transparentColour[0];
+        png_set_tRNS(png, info, nullptr, 0, &transparent);
+    } else if (spec.transparentColour.size() == 3) {
+        transparent.red = spec.transparentColour[0];
+        transparent.green = spec.transparentColour[1];
+        transparent.blue = spec.transparentColour[2];
+        png_set_tRNS(png, info, nullptr, 0, &transparent);
+    }
+    if (spec.gamma > 0) png_set_gAMA(png, info, spec.gamma);
+    png_set_rows(png, info, rows);
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+}  // namespace
+
+std::string encodePng(const PngSpec& spec) {
+    const int channels = channelsOf(spec.colorType);
+    const size_t rowBytes = (size_t(spec.width) * channels * spec.bitDepth + 7) / 8;
+    std::vector<uint8_t> image(rowBytes * spec.height, 0);
+    for (int y = 0; y < spec.height; ++y)
+        for (int x = 0; x < spec.width; ++x)
+            for (int c = 0; c < channels; ++c) {
+                size_t sampleIndex = (size_t(y) * spec.width + x) * channels + c;
+                unsigned value = sampleIndex < spec.samples.size() ? spec.samples[sampleIndex] : 0;
+                uint8_t* row = image.data() + y * rowBytes;
+                size_t bit = (size_t(x) * channels + c) * spec.bitDepth;
+                if (spec.bitDepth == 16) {
+                    row[bit / 8] = uint8_t(value >> 8);
+                    row[bit / 8 + 1] = uint8_t(value);
+                } else if (spec.bitDepth == 8) {
+                    row[bit / 8] = uint8_t(value);
+                } else {  // sub-byte samples, most significant first
+                    int shift = 8 - spec.bitDepth - int(bit % 8);
+                    row[bit / 8] |= uint8_t((value & ((1u << spec.bitDepth) - 1)) << shift);
+                }
+            }
+    std::vector<png_bytep> rows(spec.height);
+    for (int y = 0; y < spec.height; ++y) rows[y] = image.data() + y * rowBytes;
+    std::vector<png_color> palette(spec.palette.size() / 3);
+    for (size_t i = 0; i < palette.size(); ++i)
+        palette[i] = {spec.palette[3 * i], spec.palette[3 * i + 1], spec.palette[3 * i + 2]};
+    std::string out;
+    if (!writePng(spec, rows.data(), palette.data(), int(palette.size()), &out))
+        throw std::runtime_error("encodePng failed");
+    return out;
+}
+
+std::string plainPng(int width, int height, uint8_t r, uint8_t g, uint8_t b, int a) {
+    PngSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.colorType = a == 255 ? 2 : 6;
+    for (int i = 0; i < width * height; ++i) {
+        spec.samples.insert(spec.samples.end(), {r, g, b});
+        if (a != 255) spec.samples.push_back(uint16_t(a));
+    }
+    return encodePng(spec);
+}
+
+std::string plainJpeg(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
+    std::vector<uint8_t> pixels;
+    for (int i = 0; i < width * height; ++i) pixels.insert(pixels.end(), {r, g, b});
+    return encodeJpeg(width, height, pixels);
+}
+
+bool writeTestDataSet(const std::string& dir) {
+    auto write = [&](const std::string& path, const std::string& bytes) {
+        fs::path target = fs::path(dir) / path;
+        std::error_code ignored;
+        fs::create_directories(target.parent_path(), ignored);
+        std::ofstream out(target, std::ios::binary);
+        out << bytes;
+        return bool(out.flush());
+    };
+    bool ok = true;
+    for (const TestPicture& p : testPictures()) {
+        std::string name = p.path;
+        bool jpeg = name.compare(name.size() - 4, 4, ".jpg") == 0;
+        ok &= write(name, jpeg ? plainJpeg(p.width, p.height, p.r, p.g, p.b)
+                               : plainPng(p.width, p.height, p.r, p.g, p.b, p.a));
+    }
+    for (const TestObject& o : testObjects()) ok &= write(o.path, writeEbr(o.meshes));
+    return ok;
+}
