@@ -1,0 +1,228 @@
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "runtime/assets.h"
+#include "runtime/clock.h"
+#include "scene_fixture.h"
+#include "scenes/scenes.h"
+#include "test_shapes.h"
+
+namespace {
+
+const double pi = std::acos(-1.0);
+double rad(double degrees) { return degrees * pi / 180.0; }
+
+// What the ship scene hands over at 71 s: depth test on, fog on, alpha blending,
+// its light grey clear colour, white, identity modelview.
+void enterAfterShipScene() {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_FOG);
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glFogf(GL_FOG_START, 8.0f);
+    glFogf(GL_FOG_END, 75.0f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glClearColor(0.8f, 0.8f, 0.8f, 1.0f);
+    glColor4f(1, 1, 1, 1);
+}
+
+void drawTunnelAt(float time) {
+    setDemoClocks(time);
+    drawTunnelScene();
+}
+
+Rgb at(PixelPos p) { return GLTest::pixel(int(p.x), int(p.y)); }
+
+// Object-space copy of an eye-space box for the ship close-up at t71: the
+// close-up's transforms undone in reverse order, built by GL itself.
+mesh closeUpBoxAt(float t71, float x, float y, float z, float h, float depthHalf, uint32_t texture) {
+    double inverse[16];
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glScalef(1 / 0.003f, 100.0f, 100.0f);
+    glRotatef(float(-5.0 * std::sin(1.15 * t71)), 0, 1, 0);
+    glRotatef(90, 0, 0, 1);
+    glRotatef(float(-(1.5 * t71 - 20.0)), 0, 1, 0);
+    glRotatef(70, 1, 0, 0);
+    glTranslatef(-0.3f, 0.3f, 2.0f);
+    glGetDoublev(GL_MODELVIEW_MATRIX, inverse);
+    glPopMatrix();
+    mesh box = makeBoxMesh(x, y, z, h, h, depthHalf, texture);
+    for (size_t i = 0; i < box.positions.size(); i += 3) {
+        double e[3] = {box.positions[i], box.positions[i + 1], box.positions[i + 2]};
+        for (int row = 0; row < 3; ++row)
+            box.positions[i + row] =
+                float(inverse[row] * e[0] + inverse[4 + row] * e[1] + inverse[8 + row] * e[2] + inverse[12 + row]);
+    }
+    return box;
+}
+
+}  // namespace
+
+using Tunnel = SceneTest;
+
+// A red marker on the tube at radius 1 along the tube's own x, 5 units in front of
+// the eye, where the tube's turn about the line of sight puts it.
+TEST_F(Tunnel, TubeTurnsTenDegreesAtTheStartAndAHundredAtTheEnd) {
+    uint32_t red = makeSolidTexture({255, 0, 0, 255});
+    // Tube's y becomes the line of sight; its quad faces the eye (normal -y).
+    mesh marker = makeQuadMesh(0.08f, 0.08f, red);
+    for (size_t i = 0; i < marker.positions.size(); i += 3) {
+        float qx = marker.positions[i], qy = marker.positions[i + 1];
+        marker.positions[i] = 1.0f + qx;
+        marker.positions[i + 1] = 3.0f;
+        marker.positions[i + 2] = qy;
+    }
+    marker.normals.assign(4, Vec3{0, -1, 0});
+    objTunnel = makeObject({marker});
+
+    for (float time : {71.0f, 86.0f}) {
+        SCOPED_TRACE(time);
+        enterAfterShipScene();
+        drawTunnelAt(time);
+        drawTunnelAt(time);
+        // The turn is 10 + 6 * t71 degrees; the eye looks along +z, so the tube's
+        // x shows to the left. The marker sits at eye (-cos a, sin a, -5).
+        double a = rad(10.0 + 6.0 * (time - 71.0));
+        double other = rad(time == 71.0f ? 100.0 : 10.0);
+        Rgb here = at(eyeToPixel(-std::cos(a), std::sin(a), -5));
+        EXPECT_GT(here[0], 100);
+        EXPECT_EQ(here[1], 0);
+        EXPECT_TRUE(pixelNear(at(eyeToPixel(-std::cos(other), std::sin(other), -5)), rgb(0.5, 0.5, 0.5)));
+    }
+}
+
+// The ship scene hands over with fog on; the tube must not be fogged on the first
+// frame either, or the scene would open with one grey frame.
+TEST_F(Tunnel, FogIsOffFromTheFirstFrameAndTheFogStateIsSet) {
+    uint32_t red = makeSolidTexture({255, 0, 0, 255});
+    mesh marker = makeQuadMesh(0.3f, 0.3f, red);
+    for (size_t i = 0; i < marker.positions.size(); i += 3) {
+        float qx = marker.positions[i], qy = marker.positions[i + 1];
+        marker.positions[i] = qx;
+        marker.positions[i + 1] = 6.0f;  // eye depth 8: dense fog would leave 24 %
+        marker.positions[i + 2] = qy;
+    }
+    marker.normals.assign(4, Vec3{0, -1, 0});
+    objTunnel = makeObject({marker});
+
+    enterAfterShipScene();
+    drawTunnelAt(72.0f);
+    Rgb first = pixel(320, 240);
+    drawTunnelAt(72.0f);
+    EXPECT_EQ(pixel(320, 240), first);
+    EXPECT_EQ(first[1], 0);
+
+    EXPECT_FALSE(glIsEnabled(GL_FOG));
+    GLint mode = 0;
+    glGetIntegerv(GL_FOG_MODE, &mode);
+    EXPECT_EQ(mode, GL_EXP2);
+    float density = 0, colour[4] = {};
+    glGetFloatv(GL_FOG_DENSITY, &density);
+    glGetFloatv(GL_FOG_COLOR, colour);
+    EXPECT_FLOAT_EQ(density, 0.15f);
+    EXPECT_FLOAT_EQ(colour[0], 0.5f);
+    EXPECT_FLOAT_EQ(colour[3], 1.0f);
+}
+
+TEST_F(Tunnel, ClearsWithThePreviousFramesColourAndLeavesTheDepthTestOff) {
+    enterAfterShipScene();
+    drawTunnelAt(75.0f);
+    EXPECT_TRUE(pixelNear(pixel(320, 240), rgb(0.8, 0.8, 0.8), 1));
+    drawTunnelAt(75.1f);
+    EXPECT_TRUE(pixelNear(pixel(320, 240), rgb(0.5, 0.5, 0.5), 1));
+
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    GLint src = 0, dst = 0, stack = 0, textureStack = 0;
+    glGetIntegerv(GL_BLEND_SRC, &src);
+    glGetIntegerv(GL_BLEND_DST, &dst);
+    EXPECT_EQ(src, GL_SRC_ALPHA);
+    EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &stack);
+    glGetIntegerv(GL_TEXTURE_STACK_DEPTH, &textureStack);
+    EXPECT_EQ(stack, 1);
+    EXPECT_EQ(textureStack, 1);
+}
+
+// A marker on the close-up's own y axis (its x is squashed and it rocks about y,
+// so the marker follows the first turn alone): at 50 model units it lies at eye
+// (0.3 + 0.3 cos a, -0.3 - 0.3 sin a sin 70, -2 - 0.3 sin a cos 70).
+TEST_F(Tunnel, ShipCloseUpTurnsFromMinusTwentyToTwoAndAHalfDegrees) {
+    uint32_t orange = makeSolidTexture({250, 120, 0, 255});
+    objSkute = makeObject({makeBoxMesh(0, 30, 0, 10, 3, 3, orange)});
+    for (float time : {71.0f, 86.0f}) {
+        SCOPED_TRACE(time);
+        enterAfterShipScene();
+        drawTunnelAt(time);
+        drawTunnelAt(time);
+        auto place = [](double degrees) {
+            double a = rad(degrees), s70 = std::sin(rad(70)), c70 = std::cos(rad(70));
+            return eyeToPixel(0.3 + 0.3 * std::cos(a), -0.3 - 0.3 * std::sin(a) * s70,
+                              -2 - 0.3 * std::sin(a) * c70);
+        };
+        bool start = time == 71.0f;
+        EXPECT_EQ(at(place(start ? -20.0 : 2.5)), (Rgb{250, 120, 0}));
+        EXPECT_TRUE(pixelNear(at(place(start ? 2.5 : -20.0)), rgb(0.5, 0.5, 0.5), 1));
+    }
+}
+
+// The tube before it is alpha-blended and lit; the close-up shows its texture
+// exactly, though that texture is half transparent.
+TEST_F(Tunnel, ShipCloseUpIsUnlitAndUnblended) {
+    uint32_t halfClear = makeSolidTexture({200, 40, 0, 128});
+    objSkute = makeObject({closeUpBoxAt(4.0f, 0, 0, -2, 0.1f, 0.1f, halfClear)});
+    enterAfterShipScene();
+    drawTunnelAt(75.0f);
+    drawTunnelAt(75.0f);
+    EXPECT_EQ(pixel(320, 240), (Rgb{200, 40, 0}));
+}
+
+// The whirlpools are drawn with the depth test still on: a part of the close-up
+// nearer than their eye depth 2 hides them, a part farther away does not. The
+// screen frame above them ignores depth.
+TEST_F(Tunnel, CloseUpNearerThanAWhirlpoolHidesIt) {
+    uint32_t box = makeSolidTexture({200, 40, 0, 255});
+    texMalstrom = makeSolidTexture({0, 0, 100, 255});
+    const float time = 78.0f, t71 = time - 71.0f;
+    PixelPos inBox = eyeToPixel(0.525, 0.325, -1.7);
+    PixelPos besideBox = eyeToPixel(0.45, 0.55, -2);
+
+    objSkute = makeObject({closeUpBoxAt(t71, 0.525f, 0.325f, -1.65f, 0.075f, 0.05f, box)});
+    enterAfterShipScene();
+    drawTunnelAt(time);
+    drawTunnelAt(time);
+    EXPECT_EQ(at(inBox), (Rgb{200, 40, 0}));
+    EXPECT_TRUE(pixelNear(at(besideBox), Rgb{128, 128, 228}, 1));
+
+    // The same box beyond the whirlpool's depth: the whirlpool adds over it.
+    objSkute = makeObject({closeUpBoxAt(t71, 0.525f * 1.4f, 0.325f * 1.4f, -2.4f, 0.1f, 0.05f, box)});
+    drawTunnelAt(time);
+    EXPECT_EQ(at(eyeToPixel(0.525, 0.325, -1.7)), (Rgb{200, 40, 100}));
+
+    // Nearer again, under a half-transparent green screen frame.
+    objSkute = makeObject({closeUpBoxAt(t71, 0.525f, 0.325f, -1.65f, 0.075f, 0.05f, box)});
+    texSkjerm = makeSolidTexture({0, 255, 0, 128});
+    drawTunnelAt(time);
+    double a = 128.0 / 255.0;
+    EXPECT_TRUE(pixelNear(at(inBox), rgb(200 / 255.0 * (1 - a), a + 40 / 255.0 * (1 - a), 0)));
+}
+
+TEST_F(Tunnel, WhirlpoolsAndScreenFrameLieWhereTheyShould) {
+    texMalstrom = makeSolidTexture({0, 0, 100, 255});
+    texMalstrom2 = makeSolidTexture({0, 100, 0, 255});
+    enterAfterShipScene();
+    drawTunnelAt(80.0f);
+    drawTunnelAt(80.0f);
+    // First: x 0.4 to 0.8, y 0.2 to 0.6 at eye depth 2. Second: x -0.78 to -0.18,
+    // y -0.48 to -0.28.
+    EXPECT_TRUE(pixelNear(at(eyeToPixel(0.6, 0.4, -2)), Rgb{128, 128, 228}, 1));
+    EXPECT_TRUE(pixelNear(at(eyeToPixel(0.3, 0.4, -2)), Rgb{128, 128, 128}, 1));
+    EXPECT_TRUE(pixelNear(at(eyeToPixel(-0.5, -0.38, -2)), Rgb{128, 228, 128}, 1));
+    EXPECT_TRUE(pixelNear(at(eyeToPixel(-0.5, -0.2, -2)), Rgb{128, 128, 128}, 1));
+}
