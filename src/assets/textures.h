@@ -6,6 +6,10 @@
 #include <memory>
 #include <string>
 
+// The largest picture either path accepts, in pixels (width x height, computed in
+// 64 bits before anything is allocated).
+constexpr uint64_t maxPicturePixels = 16u << 20;
+
 // A decoded JPEG: 8-bit RGB rows, top row first, no padding (rowSpan = 3 x width).
 struct jpgImage {
     int32_t rowSpan = 0;
@@ -16,22 +20,38 @@ struct jpgImage {
 
 void loadJpgTexture(uint32_t* textures, const char* fileName, int slot);
 // Decodes the file and builds a mipmapped RGB texture (min GL_LINEAR_MIPMAP_NEAREST,
-// mag GL_LINEAR) into textures[slot]. A null name does nothing. A file that cannot
-// be loaded shows "Unable to load JPG File!" and ends the process with status 1.
+// mag GL_LINEAR) into textures[slot]; rows of any width upload correctly and the
+// unpack alignment is restored. A null name does nothing. A file that cannot be
+// loaded (missing, damaged, unsupported) shows "Unable to load JPG File!" (caption
+// "Error"), prints the reason on stderr and ends the process with status 1.
 
 std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error);
-// Null with a reason when the file cannot be opened or decoded.
+// Null with a reason when the file cannot be opened or decoded. Colour and grey
+// JPEG pictures give RGB; CMYK and others are refused; libjpeg errors never end
+// the process.
 
 std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error);
 // The decoder behind loadJpgImage, on bytes in memory (tests, fuzzers).
 
 uint32_t pngBind(const char* fileName, int mipmap, int transparency, void* info,
                  int wrap, int minFilter, int magFilter);
-// Generates, binds and parameterises a texture, then loads the PNG into level 0.
-// 0 on any failure (the generated name stays allocated and bound).
+// Generates and binds a texture, sets wrap s, wrap t (both `wrap`), magnification
+// and minification filter, and only then reads the file; uploads level 0 (mipmap
+// 0; any other value builds the whole chain) with pack and unpack alignment 1,
+// both restored. Returns the name, or 0 on any failure (missing file, not a PNG,
+// damaged, too large), the generated name then staying allocated, bound and
+// parameterised. Transparency is always kept (the demo's -2); info is not filled.
 
 // Pixel transform of pngBind, without GL (tests, fuzzers): the RGB or RGBA pixels
-// pngBind would upload, after expansion, gamma and power-of-two resize.
+// pngBind would upload, top row first.
+//  - RGBA when the file has an alpha channel or a tRNS chunk, else RGB; grey
+//    becomes R = G = B, palettes are expanded, 16-bit samples become 8-bit.
+//  - Gamma: colour channels (never alpha) become 255 (c / 255)^(1 / (f s)),
+//    rounded, with f the file's gAMA (1 / 2.2 without one) and s the screen gamma,
+//    2.2 or 2.2 / v when VIEWING_GAMMA holds a positive number v (read every call);
+//    skipped when f s is within 0.05 of 1.
+//  - Each side rounds up to a power of two, at most maxTextureSize (no limit when
+//    0), by nearest neighbour: source = (int)(destination * old / new) in float.
 struct pngPixels {
     int width = 0, height = 0, components = 0;
     std::unique_ptr<uint8_t[]> data;

@@ -1,0 +1,427 @@
+// Pictures to textures: JPEG through libjpeg (API 62) with a full mipmap chain,
+// PNG through libpng into level 0 only.
+#include "assets/textures.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <jpeglib.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+// The platform's modal message box (platform/window.h); declared here so the
+// loaders need none of the window types.
+void showMessageBox(const char* text, const char* caption);
+
+namespace {
+
+// ---- JPEG -----------------------------------------------------------------------
+
+// libjpeg's default error exit ends the process; ours jumps back to decodeJpg with
+// the message, so a damaged file is an ordinary failure.
+struct JpegErrors {
+    jpeg_error_mgr pub;
+    jmp_buf escape;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void jpegErrorExit(j_common_ptr info) {
+    JpegErrors* errors = reinterpret_cast<JpegErrors*>(info->err);
+    (*info->err->format_message)(info, errors->message);
+    longjmp(errors->escape, 1);
+}
+
+void jpegQuiet(j_common_ptr) {}  // warnings (corrupt data that still decodes) stay silent
+
+// A progressive file can hold thousands of tiny scans, each one a full pass over
+// the coefficients; no honest picture needs more than a few dozen.
+constexpr long maxJpegScans = 256;
+
+void jpegScanLimit(j_common_ptr info) {
+    if (info->is_decompressor && reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > maxJpegScans) {
+        JpegErrors* errors = reinterpret_cast<JpegErrors*>(info->err);
+        std::snprintf(errors->message, sizeof errors->message, "more than %ld progressive scans", maxJpegScans);
+        longjmp(errors->escape, 1);
+    }
+}
+
+struct JpegDecoder {
+    jpeg_decompress_struct info;
+    JpegErrors errors;
+    jpeg_progress_mgr progress;
+};
+
+void setUpJpegDecoder(JpegDecoder* d) {
+    d->info.err = jpeg_std_error(&d->errors.pub);
+    d->errors.pub.error_exit = jpegErrorExit;
+    d->errors.pub.output_message = jpegQuiet;
+    d->errors.message[0] = 0;
+    jpeg_create_decompress(&d->info);
+    d->progress.progress_monitor = jpegScanLimit;
+    d->info.progress = &d->progress;
+    // libjpeg's own working memory (coefficient buffers of progressive files).
+    d->info.mem->max_memory_to_use = 512L << 20;
+}
+
+// Reads the header and the rows of a decompressor whose source is set. Colour and
+// grey files come out as 8-bit RGB; other colour spaces are refused. False with a
+// reason on any error; the caller destroys the decompressor either way.
+bool decodeJpg(JpegDecoder* d, jpgImage* image, std::string* error) {
+    j_decompress_ptr info = &d->info;
+    if (setjmp(d->errors.escape)) {
+        image->pixels.reset();
+        *error = d->errors.message;
+        return false;
+    }
+    jpeg_read_header(info, TRUE);
+    switch (info->jpeg_color_space) {
+        case JCS_GRAYSCALE:
+        case JCS_YCbCr:
+        case JCS_RGB:
+            info->out_color_space = JCS_RGB;  // grey too: the texture is always RGB
+            break;
+        default:
+            *error = "unsupported colour space (only grey and colour JPEG pictures are supported)";
+            return false;
+    }
+    if (uint64_t(info->image_width) * info->image_height > maxPicturePixels) {
+        *error = "picture of " + std::to_string(info->image_width) + " x " + std::to_string(info->image_height) +
+                 " pixels is too large";
+        return false;
+    }
+    jpeg_start_decompress(info);
+    if (info->output_components != 3) {
+        *error = "decoder gave " + std::to_string(info->output_components) + " components, not 3";
+        return false;
+    }
+    image->width = info->output_width;
+    image->height = int32_t(info->output_height);
+    image->rowSpan = int32_t(3 * info->output_width);
+    size_t bytes = size_t(image->rowSpan) * size_t(image->height);
+    image->pixels.reset(new (std::nothrow) uint8_t[bytes]);
+    if (!image->pixels) {
+        *error = "out of memory";
+        return false;
+    }
+    while (info->output_scanline < info->output_height) {
+        JSAMPROW row = image->pixels.get() + size_t(info->output_scanline) * size_t(image->rowSpan);
+        jpeg_read_scanlines(info, &row, 1);
+    }
+    jpeg_finish_decompress(info);
+    return true;
+}
+
+// GLU's choice of mipmap size for a side: the nearest power of two (3 x 2^k and
+// above round up), halved until the GL takes it.
+int mipmapSide(int side, int maxSize) {
+    int power = 1;
+    for (uint32_t v = uint32_t(std::max(side, 1));; v >>= 1, power *= 2) {
+        if (v == 1) break;
+        if (v == 3) {
+            power *= 4;
+            break;
+        }
+    }
+    while (maxSize > 0 && power > maxSize) power /= 2;
+    return power;
+}
+
+}  // namespace
+
+std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error) {
+    std::string ignored;
+    if (!error) error = &ignored;
+    if (size == 0) {
+        *error = "empty file";
+        return nullptr;
+    }
+    auto image = std::make_unique<jpgImage>();
+    JpegDecoder d;
+    setUpJpegDecoder(&d);
+    jpeg_mem_src(&d.info, bytes, static_cast<unsigned long>(size));
+    bool ok = decodeJpg(&d, image.get(), error);
+    jpeg_destroy_decompress(&d.info);
+    if (!ok) return nullptr;
+    return image;
+}
+
+std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error) {
+    std::string ignored;
+    if (!error) error = &ignored;
+    std::FILE* file = fileName ? std::fopen(fileName, "rb") : nullptr;
+    if (!file) {
+        *error = std::string("cannot open ") + (fileName ? fileName : "(null)");
+        return nullptr;
+    }
+    auto image = std::make_unique<jpgImage>();
+    JpegDecoder d;
+    setUpJpegDecoder(&d);
+    jpeg_stdio_src(&d.info, file);
+    bool ok = decodeJpg(&d, image.get(), error);
+    jpeg_destroy_decompress(&d.info);
+    std::fclose(file);
+    if (!ok) return nullptr;
+    return image;
+}
+
+void loadJpgTexture(uint32_t* textures, const char* fileName, int slot) {
+    if (!fileName) return;
+    std::string why;
+    std::unique_ptr<jpgImage> image = loadJpgImage(fileName, &why);
+    if (!image) {
+        std::fprintf(stderr, "%s: %s\n", fileName, why.c_str());
+        showMessageBox("Unable to load JPG File!", "Error");
+        // The demo cannot start without its pictures: a failure, not a normal end.
+        std::exit(1);
+    }
+    glGenTextures(1, &textures[slot]);
+    glBindTexture(GL_TEXTURE_2D, textures[slot]);
+    // Rows are packed with no padding: any width must upload as it stands.
+    GLint packAlignment = 4, unpackAlignment = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpackAlignment);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // gluBuild2DMipmaps picks the same power-of-two size, but when it rescales a
+    // picture itself the last row of level 0 comes out black; so rescale first
+    // (gluScaleImage gets it right) and let it only build the smaller levels.
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    int width = mipmapSide(int(image->width), maxSize), height = mipmapSide(image->height, maxSize);
+    const uint8_t* pixels = image->pixels.get();
+    std::unique_ptr<uint8_t[]> scaled;
+    if (width != int(image->width) || height != image->height) {
+        scaled.reset(new (std::nothrow) uint8_t[size_t(width) * size_t(height) * 3]);
+        if (scaled && gluScaleImage(GL_RGB, GLint(image->width), image->height, GL_UNSIGNED_BYTE, pixels, width,
+                                    height, GL_UNSIGNED_BYTE, scaled.get()) == 0)
+            pixels = scaled.get();
+        else
+            width = int(image->width), height = image->height;  // leave it to GLU after all
+    }
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+// ---- PNG ------------------------------------------------------------------------
+
+namespace {
+
+struct PngSource {
+    const uint8_t* bytes;
+    size_t size;
+    size_t at;
+    char message[200];
+};
+
+void pngRead(png_structp png, png_bytep out, png_size_t length) {
+    PngSource* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (length > source->size - source->at) png_error(png, "unexpected end of file");
+    std::memcpy(out, source->bytes + source->at, length);
+    source->at += length;
+}
+
+void pngError(png_structp png, png_const_charp message) {
+    PngSource* source = static_cast<PngSource*>(png_get_error_ptr(png));
+    std::snprintf(source->message, sizeof source->message, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void pngWarning(png_structp, png_const_charp) {}
+
+// What libpng hands over: 8-bit RGB or RGBA rows, top row first, before gamma.
+struct DecodedPng {
+    png_uint_32 width = 0, height = 0;
+    int channels = 0;
+    double fileGamma = 0;  // 0: the file has no gAMA
+    std::unique_ptr<uint8_t[]> pixels;
+    std::unique_ptr<png_bytep[]> rows;
+};
+
+// Only libpng calls and plain data between setjmp and the end: the owners of the
+// buffers live in *out, outside this frame.
+bool readPng(PngSource* source, DecodedPng* out) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, source, pngError, pngWarning);
+    if (!png) {
+        std::snprintf(source->message, sizeof source->message, "out of memory");
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        std::snprintf(source->message, sizeof source->message, "out of memory");
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        out->pixels.reset();
+        out->rows.reset();
+        return false;
+    }
+    png_set_read_fn(png, source, pngRead);
+    png_set_chunk_malloc_max(png, 8u << 20);
+    png_read_info(png, info);
+
+    png_uint_32 width = 0, height = 0;
+    int bitDepth = 0, colorType = 0;
+    png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, nullptr, nullptr, nullptr);
+    if (uint64_t(width) * height > maxPicturePixels) png_error(png, "picture too large");
+    double fileGamma = 0;
+    if (png_get_gAMA(png, info, &fileGamma) && !(fileGamma > 0 && std::isfinite(fileGamma))) fileGamma = 0;
+
+    // Every file becomes 8-bit RGB, or RGBA when it has any transparency: an alpha
+    // channel or a tRNS chunk (palette, grey or RGB).
+    if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+    if (bitDepth == 16) png_set_scale_16(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+
+    int channels = png_get_channels(png, info);
+    size_t rowBytes = png_get_rowbytes(png, info);
+    if ((channels != 3 && channels != 4) || png_get_bit_depth(png, info) != 8 || rowBytes != size_t(width) * channels)
+        png_error(png, "unexpected pixel layout");
+    out->pixels.reset(new (std::nothrow) uint8_t[rowBytes * height]);
+    out->rows.reset(new (std::nothrow) png_bytep[height]);
+    if (!out->pixels || !out->rows) png_error(png, "out of memory");
+    for (png_uint_32 y = 0; y < height; ++y) out->rows[y] = out->pixels.get() + y * rowBytes;
+    png_read_image(png, out->rows.get());
+    // The chunks after the image data are not needed: a file cut after its last
+    // row still gives its picture.
+    png_destroy_read_struct(&png, &info, nullptr);
+    out->width = width;
+    out->height = height;
+    out->channels = channels;
+    out->fileGamma = fileGamma;
+    return true;
+}
+
+// Screen gamma 2.2, divided by VIEWING_GAMMA when that holds a positive number.
+double screenGamma() {
+    double screen = 2.2;
+    if (const char* text = std::getenv("VIEWING_GAMMA")) {
+        char* end = nullptr;
+        double v = std::strtod(text, &end);
+        while (end && end != text && (*end == ' ' || *end == '\t' || *end == '\n')) ++end;
+        if (end != text && end && *end == 0 && v > 0 && std::isfinite(v)) screen = 2.2 / v;
+    }
+    return screen;
+}
+
+int powerOfTwoAtLeast(uint32_t n, int limit) {
+    int p = 1;
+    while (uint32_t(p) < n && p < limit) p *= 2;
+    return p;
+}
+
+}  // namespace
+
+bool decodePngForTexture(const uint8_t* bytes, size_t size, int maxTextureSize, pngPixels* out,
+                         std::string* error) {
+    std::string ignored;
+    if (!error) error = &ignored;
+    if (size < 8 || png_sig_cmp(bytes, 0, 8) != 0) {
+        *error = "not a PNG file";
+        return false;
+    }
+    PngSource source{bytes, size, 0, {}};
+    DecodedPng png;
+    if (!readPng(&source, &png)) {
+        *error = source.message;
+        return false;
+    }
+
+    // Gamma on the colour channels, never on alpha; skipped when it would change
+    // next to nothing.
+    double fileGamma = png.fileGamma > 0 ? png.fileGamma : 1 / 2.2;
+    double product = fileGamma * screenGamma();
+    const size_t pixelCount = size_t(png.width) * png.height;
+    if (std::fabs(product - 1.0) > 0.05) {
+        uint8_t table[256];
+        for (int c = 0; c < 256; ++c) table[c] = uint8_t(std::lround(255.0 * std::pow(c / 255.0, 1.0 / product)));
+        uint8_t* p = png.pixels.get();
+        for (size_t i = 0; i < pixelCount; ++i, p += png.channels) {
+            p[0] = table[p[0]];
+            p[1] = table[p[1]];
+            p[2] = table[p[2]];
+        }
+    }
+
+    // Power-of-two sides, each on its own, by nearest neighbour.
+    int limit = maxTextureSize > 0 ? maxTextureSize : 1 << 30;
+    int width = powerOfTwoAtLeast(png.width, limit), height = powerOfTwoAtLeast(png.height, limit);
+    out->width = width;
+    out->height = height;
+    out->components = png.channels;
+    if (uint32_t(width) == png.width && uint32_t(height) == png.height) {
+        out->data = std::move(png.pixels);
+        return true;
+    }
+    const int n = png.channels;
+    out->data.reset(new (std::nothrow) uint8_t[size_t(width) * size_t(height) * size_t(n)]);
+    if (!out->data) {
+        *error = "out of memory";
+        return false;
+    }
+    std::vector<uint32_t> sourceX(static_cast<size_t>(width));
+    for (int x = 0; x < width; ++x)
+        sourceX[x] = std::min(uint32_t(float(x) * float(png.width) / float(width)), png.width - 1);
+    for (int y = 0; y < height; ++y) {
+        uint32_t sy = std::min(uint32_t(float(y) * float(png.height) / float(height)), png.height - 1);
+        const uint8_t* from = png.pixels.get() + size_t(sy) * png.width * n;
+        uint8_t* to = out->data.get() + size_t(y) * width * n;
+        for (int x = 0; x < width; ++x) std::memcpy(to + size_t(x) * n, from + size_t(sourceX[x]) * n, size_t(n));
+    }
+    return true;
+}
+
+uint32_t pngBind(const char* fileName, int mipmap, int, void*, int wrap, int minFilter, int magFilter) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+
+    std::FILE* file = fileName ? std::fopen(fileName, "rb") : nullptr;
+    if (!file) return 0;
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    std::fclose(file);
+
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    pngPixels picture;
+    std::string why;
+    if (!decodePngForTexture(bytes.data(), bytes.size(), maxSize, &picture, &why)) return 0;
+
+    GLint packAlignment = 4, unpackAlignment = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpackAlignment);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    GLenum format = picture.components == 4 ? GL_RGBA : GL_RGB;
+    if (mipmap == 0)
+        glTexImage2D(GL_TEXTURE_2D, 0, picture.components, picture.width, picture.height, 0, format,
+                     GL_UNSIGNED_BYTE, picture.data.get());
+    else
+        gluBuild2DMipmaps(GL_TEXTURE_2D, picture.components, picture.width, picture.height, format,
+                          GL_UNSIGNED_BYTE, picture.data.get());
+    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment);
+    return name;
+}
