@@ -24,4 +24,28 @@ extern tegn3d objVann, objTorus, objCube, objKule, objKuleFlipped, objKuleTau,
 
 void loadAssets(DemoWindow window);
 // Records the window, creates the GL context for its picture, then loads the 4
-// JPEG and 32 PNG pictures and the 10 objects from data/ in manifest order.
+// JPEG and 32 PNG pictures and the 10 objects from data/ in manifest order. A
+// missing or damaged JPEG ends the process (status 1); a PNG that fails leaves 0;
+// an object that fails stays empty and the steps for meshes it lacks are skipped.
+
+// The manifest, in load order (paths relative to the working directory).
+struct ManifestPicture {
+    const char* path;
+    uint32_t* texture;   // JPEG: the jpgTextures slot; PNG: its global
+};
+struct ManifestTexture {
+    int mesh;
+    uint32_t* texture;
+};
+struct ManifestObject {
+    tegn3d* object;
+    const char* path;
+    float scale;
+    bool everyMesh;     // scale and normals on every mesh, else on mesh 0 alone
+    bool invert;        // after the normals: positions mirrored, normals kept
+    const ManifestTexture* textures;
+    int textureCount;   // set in this order, after the geometry of every mesh
+};
+extern const ManifestPicture jpegManifest[4];
+extern const ManifestPicture pngManifest[32];
+extern const ManifestObject objectManifest[10];

@@ -1,0 +1,181 @@
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+
+#include "assets/ebr_writer.h"
+#include "gl_test.h"
+#include "platform/headless.h"
+#include "runtime/assets.h"
+#include "test_data.h"
+
+namespace {
+
+// The table as it is before start-up: every name 0, every object empty.
+void clearAssetTable() {
+    for (const ManifestPicture& p : jpegManifest) *p.texture = 0;
+    for (const ManifestPicture& p : pngManifest) *p.texture = 0;
+    for (const ManifestObject& o : objectManifest) *o.object = tegn3d{};
+}
+
+std::array<int, 4> firstTexel(uint32_t texture) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint w = 0, h = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    std::vector<uint8_t> rgba(size_t(w) * h * 4 + 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return {rgba[0], rgba[1], rgba[2], rgba[3]};
+}
+
+const EbrMesh& fileMesh(const char* path, int index = 0) {
+    for (const TestObject& o : testObjects())
+        if (std::string(o.path) == path) return o.meshes[index];
+    throw std::runtime_error(path);
+}
+
+class Manifest : public GLTest {
+protected:
+    ScratchDir dir;
+    void SetUp() override {
+        GLTest::SetUp();
+        clearAssetTable();
+        ASSERT_TRUE(writeTestDataSet(dir.path()));
+    }
+    void load() {
+        inDirectory(dir.path(), [] { loadAssets(mainWindow); });
+    }
+};
+
+}  // namespace
+
+TEST_F(Manifest, TestDataSetNamesEveryPathInLoadOrder) {
+    const auto& pictures = testPictures();
+    ASSERT_EQ(pictures.size(), 36u);
+    for (int i = 0; i < 4; ++i) EXPECT_STREQ(jpegManifest[i].path, pictures[i].path);
+    for (int i = 0; i < 32; ++i) EXPECT_STREQ(pngManifest[i].path, pictures[4 + i].path);
+    std::set<std::string> objectFiles;
+    for (const TestObject& o : testObjects()) objectFiles.insert(o.path);
+    for (const ManifestObject& o : objectManifest) EXPECT_EQ(objectFiles.count(o.path), 1u) << o.path;
+}
+
+TEST_F(Manifest, LoadsEveryPictureOnceIntoItsGlobal) {
+    load();
+    EXPECT_TRUE(headlessMessages().empty());
+    std::set<uint32_t> names;
+    const auto& pictures = testPictures();
+    for (int i = 0; i < 36; ++i) {
+        uint32_t name = i < 4 ? jpgTextures[i] : *pngManifest[i - 4].texture;
+        ASSERT_NE(name, 0u) << pictures[i].path;
+        EXPECT_TRUE(names.insert(name).second) << pictures[i].path;
+        auto texel = firstTexel(name);
+        const TestPicture& p = pictures[i];
+        int tolerance = i < 4 ? 3 : 0;
+        EXPECT_NEAR(texel[0], p.r, tolerance) << p.path;
+        EXPECT_NEAR(texel[1], p.g, tolerance) << p.path;
+        EXPECT_NEAR(texel[2], p.b, tolerance) << p.path;
+        EXPECT_EQ(texel[3], p.a) << p.path;
+    }
+    // Slot order of the JPEG pictures, through the named views.
+    EXPECT_EQ(texBlue, jpgTextures[0]);
+    EXPECT_NEAR(firstTexel(texBakgrunn)[0], 200, 3);
+    EXPECT_NEAR(firstTexel(texSkuta)[1], 160, 3);
+    EXPECT_NEAR(firstTexel(texLyn)[2], 60, 3);
+}
+
+TEST_F(Manifest, PreparesEveryObjectByItsTable) {
+    load();
+    // Shared pictures are loaded once and handed to each user.
+    EXPECT_EQ(objVann.meshes[0].texture, texVann);
+    EXPECT_EQ(objTunnel.meshes[0].texture, texVann);
+    EXPECT_EQ(objKuleTau.meshes[0].texture, texTau);
+    EXPECT_EQ(objKuleTex3.meshes[0].texture, texKuletex3);
+    EXPECT_EQ(objKuleFlipped.meshes[0].texture, texKuletex2);
+    EXPECT_EQ(objKule.meshes[0].texture, 0u);
+    EXPECT_EQ(objTorus.meshes[0].texture, texStone);
+    EXPECT_EQ(objCube.meshes[0].texture, texKuletex);
+    const uint32_t ship[11] = {texTre, texTre2, texTau, texTau, texTre3, texTre4, texTau, texHjul, texRuter, texTre4,
+                               texStortflagg2};
+    ASSERT_EQ(objSkute.meshCount, 12);
+    for (int i = 0; i < 11; ++i) EXPECT_EQ(objSkute.meshes[i].texture, ship[i]) << i;
+    EXPECT_EQ(objSkute.meshes[11].texture, 0u);
+    ASSERT_EQ(objKube2.meshCount, 6);
+    for (const mesh& m : objKube2.meshes) EXPECT_EQ(m.texture, texKubetex);
+
+    // Scale factors in single precision, normals from the scaled positions.
+    const EbrMesh& sphere = fileMesh("data/objects/kule.ebr");
+    const mesh& kule = objKule.meshes[0];
+    for (size_t i = 0; i < sphere.positions.size(); ++i) {
+        ASSERT_EQ(kule.positions[i], sphere.positions[i] * 0.15f) << i;
+        EXPECT_EQ(objKuleTau.meshes[0].positions[i], kule.positions[i]);
+        EXPECT_EQ(objKuleTex3.meshes[0].positions[i], kule.positions[i]);
+        EXPECT_EQ(objKuleFlipped.meshes[0].positions[i], -kule.positions[i]);
+    }
+    for (int i = 0; i < kule.vertexCount; ++i) {
+        const Vec3 &n = kule.normals[i], &flipped = objKuleFlipped.meshes[0].normals[i];
+        EXPECT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0f, 1e-5f);
+        EXPECT_EQ(flipped.x, n.x);  // computed before the mirroring, kept after it
+        EXPECT_EQ(flipped.z, n.z);
+    }
+    for (int m = 0; m < objSkute.meshCount; ++m) {
+        const EbrMesh& source = fileMesh("data/objects/skute2.ebr", m);
+        EXPECT_EQ(objSkute.meshes[m].positions[0], source.positions[0] * 0.1f) << m;
+        EXPECT_NEAR(objSkute.meshes[m].normals[0].x * objSkute.meshes[m].normals[0].x +
+                        objSkute.meshes[m].normals[0].y * objSkute.meshes[m].normals[0].y +
+                        objSkute.meshes[m].normals[0].z * objSkute.meshes[m].normals[0].z,
+                    1.0f, 1e-5f);
+    }
+    EXPECT_EQ(objVann.meshes[0].positions[0], fileMesh("data/objects/vann.ebr").positions[0] * 0.15f);
+}
+
+TEST_F(Manifest, MissingUnusedPictureChangesNothingElse) {
+    load();
+    std::vector<uint32_t> before;
+    for (const ManifestPicture& p : pngManifest) before.push_back(*p.texture);
+    uint32_t shipTexture = objSkute.meshes[0].texture;
+    std::filesystem::remove(dir.file("data/pic/gulv.png"));
+    clearAssetTable();
+    load();
+    EXPECT_EQ(texGulv, 0u);
+    EXPECT_TRUE(headlessMessages().empty());
+    for (int i = 0; i < 32; ++i) {
+        if (pngManifest[i].texture == &texGulv) continue;
+        EXPECT_NE(*pngManifest[i].texture, 0u) << pngManifest[i].path;
+        auto texel = firstTexel(*pngManifest[i].texture);
+        EXPECT_EQ(texel[0], findTestPicture(pngManifest[i].path)->r) << pngManifest[i].path;
+    }
+    EXPECT_NE(objSkute.meshes[0].texture, 0u);
+    EXPECT_NE(shipTexture, 0u);
+}
+
+TEST_F(Manifest, ShortAndMissingObjectFilesSkipTheStepsTheyCannotTake) {
+    EbrMesh box = fileMesh("data/objects/cube.ebr");
+    dir.write("data/objects/skute2.ebr", writeEbr({box, box, box}));
+    dir.write("data/objects/kube2.ebr", writeEbr({}));
+    std::string sphere = writeEbr({fileMesh("data/objects/kule.ebr")});
+    dir.write("data/objects/kule.ebr", sphere.substr(0, sphere.size() - 5));
+    std::filesystem::remove(dir.file("data/objects/tunnel.ebr"));
+    load();
+    ASSERT_EQ(objSkute.meshCount, 3);
+    EXPECT_EQ(objSkute.meshes[2].texture, texTau);
+    EXPECT_EQ(objSkute.meshes[2].positions[0], box.positions[0] * 0.1f);
+    EXPECT_EQ(objKube2.meshCount, 0);
+    EXPECT_EQ(objKule.meshCount, 0);
+    EXPECT_EQ(objKuleTau.meshCount, 0);
+    EXPECT_EQ(objTunnel.meshCount, 0);
+    // One message for each of the four sphere objects and one for the tunnel.
+    ASSERT_EQ(headlessMessages().size(), 5u);
+    for (const HeadlessMessage& m : headlessMessages()) EXPECT_EQ(m.caption, "tegn3d::loadFromFile");
+    EXPECT_NE(headlessMessages()[0].text.find("data/objects/kule.ebr"), std::string::npos);
+    EXPECT_EQ(headlessMessages()[4].text, "Unable to open object file data/objects/tunnel.ebr");
+    objTunnel.draw();  // an empty object draws nothing and does not crash
+}
+
+TEST_F(Manifest, MissingJpegStopsStartUpWithStatusOne) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::filesystem::remove(dir.file("data/pic/blue.jpg"));
+    EXPECT_EXIT(load(), ::testing::ExitedWithCode(1), "Error: Unable to load JPG File!");
+}
