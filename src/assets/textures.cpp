@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <cstddef>
+#include <cstdio>  // jpeglib.h needs size_t and FILE first
 #include <jpeglib.h>
 #include <png.h>
 

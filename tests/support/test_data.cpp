@@ -1,5 +1,7 @@
 #include "test_data.h"
 
+#include <cstddef>
+#include <cstdio>  // jpeglib.h needs size_t and FILE first
 #include <jpeglib.h>
 #include <png.h>
 
