@@ -2,6 +2,8 @@
 # Runs every fuzzer of build-fuzz/ on its seed corpus in fuzz/corpus/<name>/.
 #   scripts/fuzz.sh smoke       a short run of each (CI)
 #   scripts/fuzz.sh long [N]    until each has done N executions (default one million)
+# A crash or sanitizer report fails the script; the input that caused it is kept
+# in build-fuzz/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-smoke}
@@ -9,14 +11,18 @@ runs=${2:-1000000}
 shopt -s nullglob
 fuzzers=(build-fuzz/fuzz/fuzz_*)
 if [ ${#fuzzers[@]} -eq 0 ]; then echo "no fuzzers built"; exit 0; fi
+mkdir -p build-fuzz/artifacts
 for f in "${fuzzers[@]}"; do
   name=$(basename "$f")
   work=$(mktemp -d)
   cp -r "fuzz/corpus/$name/." "$work/" 2>/dev/null || true
   if [ "$mode" = long ]; then args=(-runs="$runs"); else args=(-max_total_time=20); fi
   echo "== $name"
-  "$f" "${args[@]}" -rss_limit_mb=2048 -print_final_stats=1 "$work" 2>&1 | grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' || true
-  status=${PIPESTATUS[0]}
-  rm -rf "$work"
+  status=0
+  "$f" "${args[@]}" -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$name-" \
+    "$work" >"$work.log" 2>&1 || status=$?
+  grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' "$work.log" || true
+  if [ "$status" -ne 0 ]; then tail -n 40 "$work.log"; fi
+  rm -rf "$work" "$work.log"
   [ "$status" -eq 0 ] || { echo "$name failed"; exit 1; }
 done
