@@ -183,6 +183,9 @@ void loadJpgTexture(uint32_t* textures, const char* fileName, int slot) {
         // The demo cannot start without its pictures: a failure, not a normal end.
         std::exit(1);
     }
+    // Without a GL context (start-up could not make one) there is nothing to upload
+    // to, and GLU would crash asking for the GL version.
+    if (!glGetString(GL_VERSION)) return;
     glGenTextures(1, &textures[slot]);
     glBindTexture(GL_TEXTURE_2D, textures[slot]);
     // Rows are packed with no padding: any width must upload as it stands.
