@@ -14,6 +14,8 @@ packages=(
   ffmpeg
   # tests: GoogleTest, a virtual display, fuzzers
   googletest libgtest-dev xvfb xauth x11-utils xdotool clang libclang-rt-14-dev
+  # end-to-end tests: Xlib for screenshots, fonts for message boxes on Xvfb
+  libx11-dev xfonts-base
 )
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi

@@ -1,13 +1,19 @@
-// PLACEHOLDER until the SDL2 window lands.
-// current beforehand), message boxes go to stderr and are recorded, quit requests
-// and other events live on a small queue of our own.
+// The demo's window on SDL2: a desktop full-screen window (the display mode is never
+// changed), a GL context for fixed-function drawing, and the event queue. The 4:3
+// picture sits centred in the window with black bars; a scissor on the picture keeps
+// every scene clear off the bars.
 #include <GL/gl.h>
+#include <SDL.h>
 
 #include <cstdio>
-#include <deque>
+#include <initializer_list>
 
-#include "platform/headless.h"
 #include "platform/window.h"
+
+struct DemoWindowImpl {
+    SDL_Window* window = nullptr;
+    bool hasGL = false;  // created with an OpenGL visual
+};
 
 DemoWindow mainWindow = nullptr;
 DemoRect clientRect = {0, 0, 0, 0};
@@ -17,59 +23,220 @@ int pictureOriginX = 0;
 int pictureOriginY = 0;
 
 namespace {
-struct QueuedEvent {
-    bool quit;
-    int code;
-};
-std::deque<QueuedEvent> eventQueue;
-std::vector<HeadlessMessage> messages;
-int quitRequests = 0;
-int pictureWidth = 640, pictureHeight = 480;
-DemoWindowImpl* const headlessWindow = reinterpret_cast<DemoWindowImpl*>(&pictureWidth);
+DemoWindowImpl theWindow;
+Uint32 quitEventType = 0;     // our quit request, registered with SDL
+int pendingQuits = 0;         // quit requests that SDL's queue could not take
+int pendingQuitCode = 0;
+bool cursorHidden = false;
+SDL_GLContext pendingContext = nullptr;  // made by setupPixelFormat, taken by createGLContext
+
+// The pixel format the demo asks for. Alpha is not requested, as the demo never
+// reads destination alpha, and an alpha visual could make the window see-through
+// under a compositor.
+void requestPixelFormat(int depthBits) {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+}
+
+// On X11 the visual, and with it the depth buffer, is fixed when the window is made:
+// try 32 depth bits, then 24; without any GL visual a plain window still lets the
+// demo report the failure the usual way.
+SDL_Window* makeWindow(const char* title, int width, int height, bool* hasGL) {
+    const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+    for (int depthBits : {32, 24}) {
+        requestPixelFormat(depthBits);
+        if (SDL_Window* window = SDL_CreateWindow(title, 0, 0, width, height, flags | SDL_WINDOW_OPENGL)) {
+            *hasGL = true;
+            return window;
+        }
+    }
+    *hasGL = false;
+    return SDL_CreateWindow(title, 0, 0, width, height, flags);
+}
+
+void quitRequested() { postQuitMessage(0); }
+
+// The window procedure: Escape, closing the window and Alt+F4 ask to quit; every
+// other key is swallowed; everything else needs no answer (SDL repaints nothing).
+void windowProc(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_QUIT:  // the last window closed, or SIGINT / SIGTERM
+        quitRequested();
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) quitRequested();
+        break;
+    case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_ESCAPE) quitRequested();
+        // Without a window manager nobody turns Alt+F4 into a close request.
+        if (event.key.keysym.sym == SDLK_F4 && (event.key.keysym.mod & KMOD_ALT)) quitRequested();
+        break;
+    default:
+        break;
+    }
+}
+
+// The largest 4:3 rectangle centred in a drawable of the given size.
+void fitPicture(int drawableWidth, int drawableHeight, int* width, int* height) {
+    if (int64_t(drawableWidth) * 3 > int64_t(drawableHeight) * 4) {
+        *height = drawableHeight;
+        *width = drawableHeight * 4 / 3;
+    } else {
+        *width = drawableWidth;
+        *height = drawableWidth * 3 / 4;
+    }
+    pictureOriginX = (drawableWidth - *width) / 2;
+    pictureOriginY = (drawableHeight - *height) / 2;
+}
 }  // namespace
 
-std::vector<HeadlessMessage>& headlessMessages() { return messages; }
-int headlessQuitRequests() { return quitRequests; }
-void headlessReset() {
-    messages.clear();
-    quitRequests = 0;
-    eventQueue.clear();
+DemoWindow createDemoWindow(const char* title, int width, int height, bool full) {
+    // A desktop window or nothing: SDL would otherwise fall back to its offscreen
+    // driver and play to nobody. SDL_VIDEODRIVER in the environment still wins.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,wayland", SDL_HINT_DEFAULT);
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "vorrend: cannot create the window, no display found (%s)\n", SDL_GetError());
+        return nullptr;
+    }
+    quitEventType = SDL_RegisterEvents(1);
+    theWindow.window = makeWindow(title, width, height, &theWindow.hasGL);
+    if (!theWindow.window) {
+        std::fprintf(stderr, "vorrend: cannot create the window: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    if (full) {
+        enterFullScreen();
+        SDL_ShowCursor(SDL_DISABLE);
+        cursorHidden = true;
+    }
+    SDL_ShowWindow(theWindow.window);
+    SDL_RaiseWindow(theWindow.window);
+    return &theWindow;
 }
-void headlessSetPictureSize(int width, int height) {
-    pictureWidth = width;
-    pictureHeight = height;
-}
-void headlessQueueOtherEvent() { eventQueue.push_back({false, 0}); }
 
-DemoWindow createDemoWindow(const char*, int, int, bool) { return headlessWindow; }
-void enterFullScreen() {}
-DemoRect getClientRect(DemoWindow) { return {0, 0, pictureWidth, pictureHeight}; }
-bool setupPixelFormat() { return true; }
+void enterFullScreen() {
+    SDL_Window* window = theWindow.window;
+    if (!window) return;
+    int display = SDL_GetWindowDisplayIndex(window);
+    SDL_DisplayMode mode;
+    SDL_Rect bounds;
+    if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0 || SDL_GetDisplayBounds(display, &bounds) != 0) {
+        // The demo runs in its plain window at the top-left corner instead.
+        showMessageBox("Could Not Enum Display Settings", "Error");
+        return;
+    }
+    // Cover the display by hand first, which is all there is without a window
+    // manager; then ask for full screen at the desktop's own mode.
+    SDL_SetWindowPosition(window, bounds.x, bounds.y);
+    SDL_SetWindowSize(window, bounds.w, bounds.h);
+    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+        showMessageBox("Display Mode Not Compatible", "Error");
+        postQuitMessage(0);
+    }
+}
+
+DemoRect getClientRect(DemoWindow window) {
+    if (!window || !window->window) return {0, 0, 0, 0};
+    int drawableWidth = 0, drawableHeight = 0;
+    if (window->hasGL)
+        SDL_GL_GetDrawableSize(window->window, &drawableWidth, &drawableHeight);
+    else
+        SDL_GetWindowSize(window->window, &drawableWidth, &drawableHeight);
+    int width = 0, height = 0;
+    fitPicture(drawableWidth, drawableHeight, &width, &height);
+    return {0, 0, width, height};
+}
+
+bool setupPixelFormat() {
+    if (theWindow.window && theWindow.hasGL) pendingContext = SDL_GL_CreateContext(theWindow.window);
+    if (!pendingContext) {
+        showMessageBox("ChoosePixelFormat failed", "Error");
+        return false;
+    }
+    return true;
+}
 
 void createGLContext(int width, int height) {
-    glContext = headlessWindow;  // stands for the caller's current context
+    if (!setupPixelFormat()) postQuitMessage(0);
+    glContext = pendingContext;
+    pendingContext = nullptr;
+    // Without a context there is nothing to set up; the quit request is queued and
+    // the loop ends before the first frame.
+    if (!glContext || SDL_GL_MakeCurrent(theWindow.window, glContext) != 0) return;
+    // Adaptive vsync where the driver has it, else plain vsync: no tearing.
+    if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+
+    // Black bars: clear the whole of both buffers once, then keep every later clear
+    // and draw inside the picture. The clear colour goes back to OpenGL's initial
+    // value, which the first scene inherits.
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 0, 1);
+    for (int buffer = 0; buffer < 2; ++buffer) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        SDL_GL_SwapWindow(theWindow.window);
+    }
+    glClearColor(0, 0, 0, 0);
+    glScissor(pictureOriginX, pictureOriginY, width, height);
+    glEnable(GL_SCISSOR_TEST);
+
     glEnable(GL_DEPTH_TEST);
     setProjection(width, height);
 }
 
-void swapDemoBuffers() { glFinish(); }
-void shutdownWindow() { postQuitMessage(0); }
+void swapDemoBuffers() {
+    if (glContext) SDL_GL_SwapWindow(theWindow.window);
+}
+
+void shutdownWindow() {
+    if (glContext) {
+        SDL_GL_MakeCurrent(theWindow.window, nullptr);
+        SDL_GL_DeleteContext(glContext);
+        glContext = nullptr;
+    }
+    if (cursorHidden) {
+        SDL_ShowCursor(SDL_ENABLE);
+        cursorHidden = false;
+    }
+    postQuitMessage(0);
+}
 
 void postQuitMessage(int exitCode) {
-    ++quitRequests;
-    eventQueue.push_back({true, exitCode});
+    // Behind every event already waiting, like any other event.
+    SDL_Event event = {};
+    event.type = quitEventType;
+    event.user.code = exitCode;
+    if (quitEventType == 0 || quitEventType == Uint32(-1) || SDL_PushEvent(&event) != 1) {
+        ++pendingQuits;  // taken once SDL's queue is empty
+        pendingQuitCode = exitCode;
+    }
 }
 
 DemoEventKind peekDemoEvent(int* quitCode) {
-    if (eventQueue.empty()) return DemoEventKind::none;
-    QueuedEvent event = eventQueue.front();
-    eventQueue.pop_front();
-    if (!event.quit) return DemoEventKind::other;
-    if (quitCode) *quitCode = event.code;
-    return DemoEventKind::quit;
+    SDL_Event event;
+    if (!SDL_PollEvent(&event)) {
+        if (pendingQuits == 0) return DemoEventKind::none;
+        --pendingQuits;
+        if (quitCode) *quitCode = pendingQuitCode;
+        return DemoEventKind::quit;
+    }
+    if (quitEventType != 0 && event.type == quitEventType) {
+        if (quitCode) *quitCode = event.user.code;
+        return DemoEventKind::quit;
+    }
+    windowProc(event);
+    return DemoEventKind::other;
 }
 
 void showMessageBox(const char* text, const char* caption) {
     std::fprintf(stderr, "%s: %s\n", caption, text);
-    messages.push_back({caption, text});
+    std::fflush(stderr);
+    // Owned by the demo's window so that it stays above the full-screen picture;
+    // without a display this simply fails and stderr is all there is.
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, theWindow.window);
 }

@@ -1,0 +1,188 @@
+// The real executable under a virtual display, as a user would meet it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "demo_process.h"
+#include "gl_test.h"
+#include "platform/ogg_stream.h"
+#include "test_data.h"
+#include "test_ogg.h"
+
+namespace {
+const char* const title = "Vorrend - Grumla 2";
+
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// A folder with the plain-colour data set and a short test soundtrack.
+struct DemoFolder {
+    ScratchDir dir;
+    DemoFolder(double soundSeconds = 1.5) {
+        EXPECT_TRUE(writeTestDataSet(dir.path()));
+        EXPECT_TRUE(writeTestSoundtrack(dir.file("data"), soundSeconds));
+    }
+};
+
+Environment withDisplay(const VirtualDisplay& display, const char* audio = "dummy") {
+    return {{"DISPLAY", display.name()}, {"WAYLAND_DISPLAY", ""}, {"SDL_AUDIODRIVER", audio}};
+}
+
+bool near(std::array<int, 3> got, int r, int g, int b, int tolerance = 6) {
+    return std::abs(got[0] - r) <= tolerance && std::abs(got[1] - g) <= tolerance && std::abs(got[2] - b) <= tolerance;
+}
+
+std::string describe(std::array<int, 3> c) {
+    return std::to_string(c[0]) + "," + std::to_string(c[1]) + "," + std::to_string(c[2]);
+}
+
+// Waits for the demo's first picture; false (with a failure) when none came.
+bool started(const VirtualDisplay& display, DemoProcess& demo) {
+    if (waitForPicture(display, 20) < 0) {
+        ADD_FAILURE() << "no picture; stderr:\n" << demo.stderrText();
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
+class Demo : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(display.ok()) << "cannot start Xvfb"; }
+    VirtualDisplay display;
+    DemoFolder folder;
+};
+
+TEST_F(Demo, ShowsFramesAndEscapeEndsItWithinASecond) {
+    DemoProcess demo(VORREND_EXE, folder.dir.path(), withDisplay(display));
+    ASSERT_TRUE(started(display, demo));
+    EXPECT_NE(display.findWindow(title), 0ul);
+    ASSERT_TRUE(display.key("Escape"));
+    EXPECT_EQ(demo.waitExit(1.0), 0) << demo.stderrText();
+}
+
+TEST_F(Demo, ClosingTheWindowOrAltF4EndsIt) {
+    {
+        DemoProcess demo(VORREND_EXE, folder.dir.path(), withDisplay(display));
+        ASSERT_TRUE(started(display, demo));
+        ASSERT_TRUE(display.sendClose(display.findWindow(title)));
+        EXPECT_EQ(demo.waitExit(1.0), 0) << demo.stderrText();
+    }
+    sleepSeconds(0.3);  // the old window's last picture fades from the root
+    DemoProcess demo(VORREND_EXE, folder.dir.path(), withDisplay(display));
+    ASSERT_TRUE(started(display, demo));
+    ASSERT_TRUE(display.key("alt+F4"));
+    EXPECT_EQ(demo.waitExit(1.0), 0) << demo.stderrText();
+}
+
+TEST_F(Demo, OtherKeysAreSwallowed) {
+    DemoProcess demo(VORREND_EXE, folder.dir.path(), withDisplay(display));
+    ASSERT_TRUE(started(display, demo));
+    ASSERT_TRUE(display.key("a space Return F4 q ctrl+c alt+Tab BackSpace"));
+    EXPECT_EQ(demo.waitExit(0.7), -1) << "a key other than Escape ended the demo";
+    EXPECT_FALSE(display.screenshot().allBlack());
+    ASSERT_TRUE(display.key("Escape"));
+    EXPECT_EQ(demo.waitExit(1.0), 0);
+}
+
+TEST(DemoWithoutDisplay, ExitsOneWithAReason) {
+    DemoFolder folder;
+    DemoProcess demo(VORREND_EXE, folder.dir.path(),
+                     {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_AUDIODRIVER", "dummy"}});
+    EXPECT_EQ(demo.waitExit(10), 1);
+    EXPECT_NE(demo.stderrText().find("cannot create the window, no display found"), std::string::npos)
+        << demo.stderrText();
+}
+
+// A 16:9 screen: the 4:3 picture in the middle, black bars either side, and in its
+// first seconds the Opening scene's pictures where the scene puts them.
+TEST(DemoOnWideScreen, LetterboxesTheOpeningScene) {
+    VirtualDisplay display(1280, 720);
+    ASSERT_TRUE(display.ok());
+    DemoFolder folder;
+    DemoProcess demo(VORREND_EXE, folder.dir.path(), withDisplay(display));
+    ASSERT_TRUE(started(display, demo));
+    sleepSeconds(0.3);
+    VirtualDisplay::Shot shot = display.screenshot();
+    ASSERT_LT(demo.secondsSinceStart(), 19.0) << "start-up too slow to see the opening";
+
+    // Picture 960 x 720 from x = 160; (px, py) in half-widths/heights from its centre, y up.
+    auto at = [&](double px, double py) {
+        return shot.at(int(160 + 480 + px * 480), int(360 - py * 360));
+    };
+    for (int y = 0; y < 720; y += 8)
+        for (int x : {0, 80, 159, 1120, 1200, 1279})
+            ASSERT_EQ(shot.at(x, y), (std::array<int, 3>{0, 0, 0})) << "bar at " << x << "," << y;
+    // The still background covers the middle third; clear of the other layers, it
+    // shows its own colour (200, 120, 40).
+    EXPECT_TRUE(near(at(0.2, 0.2), 200, 120, 40)) << describe(at(0.2, 0.2));
+    EXPECT_TRUE(near(at(0.25, -0.25), 200, 120, 40)) << describe(at(0.25, -0.25));
+    // The loading picture (255, 128, 0), opaque, below the centre and the background.
+    EXPECT_TRUE(near(at(0.0, -0.5), 255, 128, 0)) << describe(at(0.0, -0.5));
+    // Outside the pictures, the scene's black.
+    EXPECT_EQ(at(0.7, 0.7), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(at(-0.8, -0.8), (std::array<int, 3>{0, 0, 0}));
+    ASSERT_TRUE(display.key("Escape"));
+    EXPECT_EQ(demo.waitExit(1.0), 0);
+}
+
+// What SDL's disk driver writes is what the device would play: silence until the
+// first frame starts the music, then the soundtrack from its first sample.
+TEST_F(Demo, PlaysTheSoundtrackFromItsStart) {
+    std::string raw = folder.dir.file("audio.raw");
+    Environment environment = withDisplay(display, "disk");
+    environment.push_back({"SDL_DISKAUDIOFILE", raw});
+    DemoProcess demo(VORREND_EXE, folder.dir.path(), environment);
+    ASSERT_TRUE(started(display, demo));
+    sleepSeconds(2.0);  // the 1.5 s soundtrack plays to its end
+    ASSERT_TRUE(display.key("Escape"));
+    ASSERT_EQ(demo.waitExit(2.0), 0);
+
+    DecodedSound sound;
+    ASSERT_TRUE(decodeOggFile(folder.dir.file("data/sound/vorrend.ogg"), &sound));
+    std::ifstream in(raw, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<float> out(bytes.size() / sizeof(float));
+    std::memcpy(out.data(), bytes.data(), out.size() * sizeof(float));
+    size_t start = 0;
+    while (start < out.size() && out[start] == 0.0f) ++start;
+    ASSERT_EQ(start % 2, 0u) << "the first sound is a left sample";
+    ASSERT_NE(sound.samples[0], 0.0f);
+    ASSERT_GE(out.size(), start + sound.samples.size()) << "the soundtrack did not play to its end";
+    for (size_t i = 0; i < sound.samples.size(); ++i)
+        ASSERT_NEAR(out[start + i], sound.samples[i], 1e-6f) << "sample " << i;
+    for (size_t i = start + sound.samples.size(); i < out.size(); ++i) ASSERT_EQ(out[i], 0.0f) << "sample " << i;
+}
+
+// Without any OpenGL visual the demo says so, loads without a context, and ends
+// before the first frame instead of crashing.
+TEST_F(Demo, WithoutOpenGLReportsAndEndsCleanly) {
+    Environment environment = withDisplay(display);
+    environment.push_back({"SDL_OPENGL_LIBRARY", "/nonexistent/libGL.so"});
+    DemoProcess demo(VORREND_EXE, folder.dir.path(), environment);
+    // The message box waits for its OK; a user would press it, we close it.
+    unsigned long box = 0;
+    for (double waited = 0; waited < 10 && !box && demo.running(); waited += 0.05) {
+        box = display.findWindow("Error");
+        sleepSeconds(0.05);
+    }
+    ASSERT_NE(box, 0ul) << demo.stderrText();
+    display.sendClose(box);
+    EXPECT_EQ(demo.waitExit(10), 0) << demo.stderrText();
+    EXPECT_NE(demo.stderrText().find("Error: ChoosePixelFormat failed"), std::string::npos) << demo.stderrText();
+}
+
+// The one whole run: it ends by itself shortly after 145 s.
+TEST(FullRun, EndsByItselfShortlyAfter145Seconds) {
+    VirtualDisplay display;
+    ASSERT_TRUE(display.ok());
+    DemoFolder folder;
+    DemoProcess demo(VORREND_EXE, folder.dir.path(), withDisplay(display));
+    int code = demo.waitExit(160);
+    double seconds = demo.secondsSinceStart();
+    EXPECT_EQ(code, 0) << demo.stderrText();
+    EXPECT_GT(seconds, 145.0);
+    EXPECT_LT(seconds, 150.0);
+}
