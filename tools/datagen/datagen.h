@@ -1,0 +1,51 @@
+// The default data set: every picture, mesh and the soundtrack the demo loads,
+// painted, modelled and synthesised here so that a fresh checkout plays out of the
+// box. Everything is deterministic: fixed seeds, no time stamps, so two runs write
+// byte-identical files.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "assets/ebr_writer.h"
+
+// Every file the demo reads, relative to the data folder ("pic/blue.jpg", ...), in
+// load order: 4 JPEG, 32 PNG, 7 EBR, then the soundtrack.
+const std::vector<std::string>& dataManifest();
+
+// Writes every file of the manifest under dataDir (created as needed). Uses up to
+// `threads` threads; the bytes do not depend on it. False with a reason on failure.
+bool generateDataSet(const std::string& dataDir, int threads, std::string* error);
+
+// ---- meshes (mesh_gen.cpp) -------------------------------------------------------
+// Each returns the meshes of one EBR file, in file order, in model units. Models are
+// z-up; the scale factors and transforms of the scenes that draw them decide sizes.
+std::vector<EbrMesh> makeWater();       // vann.ebr: sea surface, front side towards -z
+std::vector<EbrMesh> makeTorus();       // torus.ebr
+std::vector<EbrMesh> makeCube();        // cube.ebr: one mesh
+std::vector<EbrMesh> makeSphere();      // kule.ebr: one smooth mesh, outward faces
+std::vector<EbrMesh> makeTunnel();      // tunnel.ebr: along +y, faces towards the axis
+std::vector<EbrMesh> makeShip();        // skute2.ebr: 11 meshes, bow towards +y
+std::vector<EbrMesh> makeTreasureCube();// kube2.ebr: 6 faces, one mesh each
+
+struct NamedMeshFile {
+    const char* path;                    // relative to the data folder
+    std::vector<EbrMesh> (*make)();
+};
+const std::vector<NamedMeshFile>& meshFiles();
+
+// ---- pictures (pictures.cpp) -----------------------------------------------------
+// Paints one picture of the manifest and returns the encoded file (PNG or JPEG by the
+// name's extension). Empty with a reason for an unknown name.
+std::string paintPicture(const std::string& relativePath, std::string* error);
+std::vector<std::string> pictureNames();  // the 36 picture paths, load order
+
+// ---- soundtrack (soundtrack.cpp) -------------------------------------------------
+constexpr int soundRate = 44100;
+constexpr double soundSeconds = 150.0;
+
+// The soundtrack as interleaved stereo floats in [-1, 1], soundRate frames a second.
+std::vector<float> synthesiseSoundtrack();
+
+// Encodes interleaved stereo floats as Ogg Vorbis with a fixed stream serial number.
+std::string encodeOggVorbis(const std::vector<float>& stereo, int rate, float quality);

@@ -1,0 +1,517 @@
+// The soundtrack: a small synthesiser (band-limited saws and pulses, sines, noise,
+// envelopes, state-variable filters, a stereo echo) playing a 120 BPM piece in D
+// minor whose sections follow the timeline: storm intro, build-up through the
+// gallery, the main theme on the ship, a swirl in the tunnel, a bouncing part in the
+// treasure room, drums for the torus, and an outro that dies away by 145 s.
+#include <vorbis/vorbisenc.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "datagen.h"
+
+namespace {
+
+constexpr double pi = 3.14159265358979323846;
+constexpr double beat = 0.5;    // 120 BPM
+constexpr double bar = 4 * beat;
+constexpr double endOfMusic = 145.0;
+
+double midiHz(double note) { return 440.0 * std::pow(2.0, (note - 69.0) / 12.0); }
+
+// Deterministic white noise.
+struct Noise {
+    uint32_t state;
+    explicit Noise(uint32_t seed) : state(seed ? seed : 1) {}
+    float next() {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return float(state) / 2147483648.0f - 1.0f;
+    }
+};
+
+// Topology-preserving state-variable filter (one channel).
+struct Svf {
+    double ic1 = 0, ic2 = 0;
+    // Returns low-pass; band-pass and high-pass through the out-parameters.
+    double run(double x, double cutoffHz, double q, double* band = nullptr, double* high = nullptr) {
+        double g = std::tan(pi * std::clamp(cutoffHz, 20.0, soundRate * 0.45) / soundRate), k = 1.0 / q;
+        double a1 = 1 / (1 + g * (g + k)), a2 = g * a1, a3 = g * a2;
+        double v3 = x - ic2, v1 = a1 * ic1 + a2 * v3, v2 = ic2 + a2 * ic1 + a3 * v3;
+        ic1 = 2 * v1 - ic1;
+        ic2 = 2 * v2 - ic2;
+        if (band) *band = v1;
+        if (high) *high = x - k * v1 - v2;
+        return v2;
+    }
+};
+
+// PolyBLEP band-limited saw in [-1, 1].
+double polyBlep(double t, double dt) {
+    if (t < dt) {
+        t /= dt;
+        return t + t - t * t - 1;
+    }
+    if (t > 1 - dt) {
+        t = (t - 1) / dt;
+        return t * t + t + t + 1;
+    }
+    return 0;
+}
+struct Saw {
+    double phase = 0;
+    double next(double hz) {
+        double dt = hz / soundRate, v = 2 * phase - 1 - polyBlep(phase, dt);
+        phase += dt;
+        if (phase >= 1) phase -= 1;
+        return v;
+    }
+};
+
+struct Mix {
+    std::vector<float> left, right;
+    explicit Mix(size_t frames) : left(frames), right(frames) {}
+    size_t frames() const { return left.size(); }
+    void add(size_t i, double l, double r) {
+        if (i < left.size()) {
+            left[i] += float(l);
+            right[i] += float(r);
+        }
+    }
+};
+
+size_t frameAt(double seconds) { return size_t(std::max(0.0, seconds) * soundRate + 0.5); }
+
+// ---- instruments -------------------------------------------------------------------
+
+void kick(Mix& m, double t0, double amp) {
+    size_t start = frameAt(t0), n = frameAt(0.45);
+    double phase = 0;
+    for (size_t i = 0; i < n; ++i) {
+        double t = double(i) / soundRate;
+        double hz = 48 + 120 * std::exp(-t * 28);
+        phase += hz / soundRate;
+        double env = std::exp(-t * 6.5) * std::min(1.0, t * 400);
+        double v = amp * env * std::sin(2 * pi * phase);
+        m.add(start + i, v, v);
+    }
+}
+
+void snare(Mix& m, double t0, double amp, uint32_t seed) {
+    size_t start = frameAt(t0), n = frameAt(0.3);
+    Noise noise(seed);
+    Svf f;
+    double phase = 0;
+    for (size_t i = 0; i < n; ++i) {
+        double t = double(i) / soundRate;
+        double high = 0;
+        f.run(noise.next(), 1800, 0.7, nullptr, &high);
+        phase += (185 + 60 * std::exp(-t * 40)) / soundRate;
+        double v = amp * (0.55 * high * std::exp(-t * 16) + 0.5 * std::sin(2 * pi * phase) * std::exp(-t * 25));
+        m.add(start + i, v * 0.95, v);
+    }
+}
+
+void hat(Mix& m, double t0, double amp, bool open, uint32_t seed) {
+    size_t start = frameAt(t0), n = frameAt(open ? 0.3 : 0.06);
+    Noise noise(seed);
+    Svf f;
+    double decay = open ? 12 : 70;
+    for (size_t i = 0; i < n; ++i) {
+        double t = double(i) / soundRate, high = 0;
+        f.run(noise.next(), 7000, 0.8, nullptr, &high);
+        double v = amp * high * std::exp(-t * decay);
+        m.add(start + i, v * 0.8, v);
+    }
+}
+
+void tom(Mix& m, double t0, double hz, double amp) {
+    size_t start = frameAt(t0), n = frameAt(0.35);
+    double phase = 0;
+    for (size_t i = 0; i < n; ++i) {
+        double t = double(i) / soundRate;
+        phase += hz * (1 + 0.6 * std::exp(-t * 20)) / soundRate;
+        double v = amp * std::exp(-t * 9) * std::sin(2 * pi * phase);
+        m.add(start + i, v * 0.9, v * 1.1);
+    }
+}
+
+// Saw bass through a low-pass that closes after each attack.
+void bass(Mix& m, double t0, double dur, double note, double amp, double bright = 1.0) {
+    size_t start = frameAt(t0), n = frameAt(dur + 0.08);
+    Saw a, b;
+    Svf f;
+    double hz = midiHz(note);
+    for (size_t i = 0; i < n; ++i) {
+        double t = double(i) / soundRate;
+        double gate = t < dur ? 1.0 : std::exp(-(t - dur) * 60);
+        double env = std::min(1.0, t * 300) * gate * (0.75 + 0.25 * std::exp(-t * 6));
+        double x = a.next(hz) + 0.6 * b.next(hz * 0.5 * 1.003);
+        double y = f.run(x, (180 + 1400 * bright * std::exp(-t * 9)), 1.4);
+        double v = amp * env * y;
+        m.add(start + i, v, v);
+    }
+}
+
+// Three detuned saws per note, slow attack, spread across the stereo field.
+void pad(Mix& m, double t0, double dur, const std::vector<int>& notes, double amp, double cutoff) {
+    size_t start = frameAt(t0), n = frameAt(dur + 1.2);
+    for (size_t k = 0; k < notes.size(); ++k) {
+        double hz = midiHz(notes[k]);
+        Saw s[3];
+        s[1].phase = 0.33;
+        s[2].phase = 0.71;
+        Svf fl, fr;
+        for (size_t i = 0; i < n; ++i) {
+            double t = double(i) / soundRate;
+            double env = std::min(1.0, t / 0.8) * (t < dur ? 1.0 : std::exp(-(t - dur) * 4));
+            double centre = 0.7 * s[1].next(hz);  // the middle voice goes to both sides
+            double l = s[0].next(hz * 0.997) + centre, r = s[2].next(hz * 1.003) + centre;
+            double c = cutoff * (0.8 + 0.2 * std::sin(t * 1.3 + double(k)));
+            double yl = fl.run(l, c, 0.8), yr = fr.run(r, c, 0.8);
+            m.add(start + i, amp * env * yl, amp * env * yr);
+        }
+    }
+}
+
+// Pulse lead with vibrato and a soft filter.
+void lead(Mix& m, double t0, double dur, double note, double amp, double pan = 0.0) {
+    size_t start = frameAt(t0), n = frameAt(dur + 0.15);
+    Saw a, b;
+    b.phase = 0.4;
+    Svf f;
+    double hz = midiHz(note);
+    for (size_t i = 0; i < n; ++i) {
+        double t = double(i) / soundRate;
+        double vib = 1 + 0.004 * std::sin(2 * pi * 5.5 * t) * std::min(1.0, t * 3);
+        double pulse = a.next(hz * vib) - b.next(hz * vib);  // two saws make a pulse
+        double env = std::min(1.0, t * 120) * (t < dur ? 0.7 + 0.3 * std::exp(-t * 8) : 0.7 * std::exp(-(t - dur) * 30));
+        double v = amp * env * f.run(pulse, 2600, 0.9);
+        m.add(start + i, v * (1 - pan), v * (1 + pan));
+    }
+}
+
+// FM bell: a sine modulated at 3.5 times its pitch, the modulation dying first.
+void bell(Mix& m, double t0, double note, double amp, double pan = 0.0, double decay = 3.0) {
+    size_t start = frameAt(t0), n = frameAt(std::min(2.5, 6.0 / decay));
+    double hz = midiHz(note);
+    for (size_t i = 0; i < n; ++i) {
+        double t = double(i) / soundRate;
+        double mod = 2.2 * std::exp(-t * 6) * std::sin(2 * pi * hz * 3.5 * t);
+        double v = amp * std::exp(-t * decay) * std::min(1.0, t * 500) * std::sin(2 * pi * hz * t + mod);
+        m.add(start + i, v * (1 - pan), v * (1 + pan));
+    }
+}
+
+// Wind: noise through a band-pass whose centre wanders; gain follows `level(t)`.
+template <class Level>
+void wind(Mix& m, double t0, double t1, uint32_t seed, Level level) {
+    Noise noise(seed);
+    Svf fl, fr;
+    for (size_t i = frameAt(t0); i < frameAt(t1) && i < m.frames(); ++i) {
+        double t = double(i) / soundRate;
+        double centre = 650 + 350 * std::sin(t * 0.37) + 250 * std::sin(t * 0.91 + 1);
+        double bl = 0, br = 0;
+        fl.run(noise.next(), centre, 2.5, &bl);
+        fr.run(noise.next(), centre * 1.12, 2.5, &br);
+        double g = level(t);
+        m.add(i, g * bl, g * br);
+    }
+}
+
+// Thunder: low-passed noise with a slow rumble.
+void thunder(Mix& m, double t0, double amp, uint32_t seed) {
+    Noise noise(seed);
+    Svf f;
+    size_t start = frameAt(t0), n = frameAt(3.0);
+    for (size_t i = 0; i < n; ++i) {
+        double t = double(i) / soundRate;
+        double env = std::min(1.0, t * 8) * std::exp(-t * 1.4) * (0.7 + 0.3 * std::sin(t * 9));
+        double v = amp * env * f.run(noise.next(), 160 + 200 * std::exp(-t * 3), 0.9);
+        m.add(start + i, v, v * 0.9);
+    }
+}
+
+// A rising filtered-noise sweep into the next section.
+void riser(Mix& m, double t0, double t1, double amp, uint32_t seed) {
+    Noise noise(seed);
+    Svf f;
+    for (size_t i = frameAt(t0); i < frameAt(t1); ++i) {
+        double k = (double(i) / soundRate - t0) / (t1 - t0), band = 0;
+        f.run(noise.next(), 300 + 6000 * k * k, 3, &band);
+        double v = amp * k * band;
+        m.add(i, v, v);
+    }
+}
+
+// A stereo echo on one bus: 3/4 of a beat, ping-ponging.
+void echo(Mix& bus, double delaySeconds, double feedback, double wet) {
+    size_t d = frameAt(delaySeconds);
+    std::vector<float> l = bus.left, r = bus.right;
+    for (size_t i = d; i < bus.frames(); ++i) {
+        l[i] += float(feedback * r[i - d]);
+        r[i] += float(feedback * l[i - d]);
+    }
+    for (size_t i = 0; i < bus.frames(); ++i) {
+        bus.left[i] += float(wet * (l[i] - bus.left[i]));
+        bus.right[i] += float(wet * (r[i] - bus.right[i]));
+    }
+}
+
+// ---- the score ---------------------------------------------------------------------
+
+// D minor: Dm, Bb, C, A, one bar each.
+const std::vector<int> chordsMinor[4] = {{50, 53, 57, 62}, {46, 50, 53, 58}, {48, 52, 55, 60}, {45, 49, 52, 57}};
+const int rootsMinor[4] = {38, 34, 36, 33};
+// The treasure room's relative major: F, C, Dm, Bb.
+const std::vector<int> chordsMajor[4] = {{53, 57, 60, 65}, {48, 52, 55, 60}, {50, 53, 57, 62}, {46, 50, 53, 58}};
+const int rootsMajor[4] = {41, 36, 38, 34};
+
+// The main theme, eighth notes over four bars; 0 is a rest, -1 holds the note before.
+const int theme[32] = {69, 69, 74, 74, 77, 76, 74, 69, 70, 69, 65, 62, 65, 69, 70, 69,
+                       67, 67, 72, 76, 79, 76, 72, 67, 69, 73, 76, 73, 69, -1, -1, 0};
+const int themeB[32] = {74, -1, 72, 70, 69, -1, 65, 69, 70, -1, 69, 67, 65, -1, 62, 0,
+                        64, 67, 72, -1, 76, 74, 72, 70, 69, -1, 73, -1, 76, -1, -1, 0};
+
+void playTheme(Mix& m, double t0, const int* notes, double amp, int transpose = 0) {
+    for (int i = 0; i < 32; ++i) {
+        if (notes[i] <= 0) continue;
+        int len = 1;
+        while (i + len < 32 && notes[i + len] == -1) ++len;
+        lead(m, t0 + i * beat / 2, len * beat / 2 * 0.9, notes[i] + transpose, amp, (i % 4 - 1.5) * 0.1);
+    }
+}
+
+}  // namespace
+
+std::vector<float> synthesiseSoundtrack() {
+    const size_t frames = size_t(soundSeconds * soundRate);
+    Mix drums(frames), music(frames), wet(frames);
+    uint32_t seed = 0x5eed;
+
+    // Intro, 0-20 s: storm wind, thunder, slow pad chords, a bell arpeggio.
+    wind(music, 0, 26, 0xA11CE, [](double t) {
+        double in = std::min(1.0, t / 3), out = t < 18 ? 1.0 : std::max(0.0, 1 - (t - 18) / 8);
+        return 0.55 * in * out;
+    });
+    for (double t : {2.5, 10.7, 16.4}) thunder(music, t, 0.9, seed++);
+    for (int c = 0; c < 9; ++c) {
+        double t0 = 1 + c * 4;
+        double cutoff = c < 5 ? 700 : 700 + (c - 4) * 350;  // opens through the gallery
+        pad(music, t0, 3.9, chordsMinor[c % 4], 0.055, cutoff);
+    }
+    for (int i = 0; i < 48; ++i) {  // 8.5-20.5 s: a rising arpeggio in quarter notes
+        const auto& ch = chordsMinor[(i / 8) % 4];
+        bell(wet, 8.5 + i * beat / 2, ch[i % 4] + 12, 0.12, (i % 2) ? 0.4 : -0.4, 3.5);
+    }
+
+    // Build-up, 20-35 s: bass, hats, then a kick that fills in, a roll and a riser.
+    for (int b = 0; b < 7; ++b) {
+        double t0 = 21 + b * bar;
+        bass(music, t0, bar * 0.95, rootsMinor[b % 4], 0.22, 0.4 + b * 0.08);
+    }
+    for (double t = 23; t < 35 - 1e-9; t += beat / 2) hat(drums, t, 0.12 + 0.1 * ((t - 23) / 12), false, seed++);
+    for (double t = 27; t < 33 - 1e-9; t += (t < 31 ? 2 * beat : beat)) kick(drums, t, 0.8);
+    for (int i = 0; i < 16; ++i) snare(drums, 33 + i * beat / 4, 0.15 + 0.35 * i / 16.0, seed++);
+    riser(music, 29, 35, 0.5, seed++);
+
+    // Main theme, 35-71 s: full beat, bass eighths, pads, the tune with its answer.
+    for (int b = 0; b < 18; ++b) {
+        double t0 = 35 + b * bar;
+        int c = b % 4;
+        pad(music, t0, bar * 0.98, chordsMinor[c], 0.04, 1800);
+        for (int e = 0; e < 8; ++e)
+            bass(music, t0 + e * beat / 2, beat / 2 * 0.8, rootsMinor[c] + (e % 2 ? 12 : 0), 0.2, 0.8);
+        for (int q = 0; q < 4; ++q) {
+            double t = t0 + q * beat;
+            kick(drums, t, 0.95);
+            if (q % 2) snare(drums, t, 0.45, seed++);
+            hat(drums, t + beat / 2, 0.2, q == 3, seed++);
+            hat(drums, t, 0.1, false, seed++);
+        }
+    }
+    for (int p = 0; p < 4; ++p) playTheme(wet, 37 + p * 4 * bar, p % 2 ? themeB : theme, 0.11);
+    for (int i = 0; i < 8; ++i) tom(drums, 69 + i * beat / 4, 200 - i * 12, 0.4);
+
+    // Tunnel, 71-86 s: the music swirls: sixteenth-note arpeggios, long gliding bass,
+    // kick on every beat, claps on the fourth, wind coming back.
+    for (int b = 0; b < 8; ++b) {
+        double t0 = 71 + b * bar;
+        if (t0 >= 86) break;
+        int c = (b + 1) % 4;
+        pad(music, t0, bar * 0.98, chordsMinor[c], 0.035, 1200);
+        bass(music, t0, bar * 0.95, rootsMinor[c], 0.26, 0.5);
+        for (int s = 0; s < 16; ++s) {
+            double t = t0 + s * beat / 4;
+            if (t >= 86) break;
+            const auto& ch = chordsMinor[c];
+            int idx = s % 8 < 4 ? s % 4 : 3 - s % 4;
+            bell(wet, t, ch[idx] + 12 + (s >= 8 ? 12 : 0), 0.07, std::sin(s * 0.8) * 0.6, 8);
+        }
+        for (int q = 0; q < 4; ++q) {
+            double t = t0 + q * beat;
+            if (t >= 86) break;
+            kick(drums, t, 0.9);
+            if (q == 3) snare(drums, t, 0.3, seed++);
+            hat(drums, t + beat / 2, 0.12, false, seed++);
+        }
+    }
+    wind(music, 71, 86, 0xB0A7, [](double t) { return 0.25 * std::sin(pi * (t - 71) / 15); });
+    riser(music, 83, 86, 0.35, seed++);
+
+    // Treasure room, 86-106 s: bouncing major part: kick on the beat, bass on the
+    // off-beats, a music-box version of the theme.
+    for (int b = 0; b < 10; ++b) {
+        double t0 = 86 + b * bar;
+        int c = b % 4;
+        pad(music, t0, bar * 0.98, chordsMajor[c], 0.03, 2200);
+        for (int q = 0; q < 4; ++q) {
+            double t = t0 + q * beat;
+            kick(drums, t, 1.0);
+            bass(music, t + beat / 2, beat / 2 * 0.7, rootsMajor[c] + 12, 0.2, 1.0);
+            hat(drums, t + beat / 4, 0.07, false, seed++);
+            hat(drums, t + beat * 3 / 4, 0.09, false, seed++);
+            if (q == 3) snare(drums, t, 0.35, seed++);
+        }
+    }
+    for (int p = 0; p < 2; ++p)
+        for (int i = 0; i < 32; ++i) {
+            int n = (p ? themeB : theme)[i];
+            if (n > 0) bell(wet, 90 + p * 4 * bar + i * beat / 2, n + 3 + 12, 0.1, (i % 3 - 1) * 0.3, 4);
+        }
+
+    // Torus, 106-126 s: drums to the front: double kicks, heavy snare, toms, running
+    // sixteenth bass, pad stabs.
+    for (int b = 0; b < 10; ++b) {
+        double t0 = 106 + b * bar;
+        int c = b % 4;
+        for (int s = 0; s < 16; ++s)
+            bass(music, t0 + s * beat / 4, beat / 4 * 0.7, rootsMinor[c] + (s % 4 == 2 ? 12 : 0), 0.17, 1.2);
+        for (int q = 0; q < 4; ++q) {
+            double t = t0 + q * beat;
+            kick(drums, t, 1.05);
+            if (q == 3) kick(drums, t + beat / 2, 0.7);
+            if (q % 2) snare(drums, t, 0.6, seed++);
+            for (int s = 0; s < 4; ++s) hat(drums, t + s * beat / 4, s == 2 ? 0.18 : 0.09, false, seed++);
+            if (q == 0 || q == 2) pad(music, t, beat * 0.4, chordsMinor[c], 0.05, 2500);
+        }
+        if (b % 4 == 3)
+            for (int i = 0; i < 6; ++i) tom(drums, t0 + 3 * beat + i * beat / 6, 220 - i * 22, 0.45);
+    }
+
+    // Outro, 126-145 s: the theme once more over pads, the beat thinning out, a last
+    // chord that is gone by 145 s.
+    for (int b = 0; b < 8; ++b) {
+        double t0 = 126 + b * bar;
+        int c = b % 4;
+        pad(music, t0, bar * 0.98, chordsMinor[c], 0.045, 1500 - b * 100);
+        bass(music, t0, bar * 0.9, rootsMinor[c], 0.18, 0.4);
+        for (int q = 0; q < 4; ++q) {
+            double t = t0 + q * beat;
+            if (b < 5 || q == 0) kick(drums, t, b < 5 ? 0.85 : 0.6);
+            if (b < 4 && q % 2) snare(drums, t, 0.3, seed++);
+        }
+    }
+    playTheme(wet, 126, theme, 0.09);
+    playTheme(wet, 134, themeB, 0.07);
+    pad(music, 142, 0.5, {38, 50, 53, 57, 62}, 0.06, 900);
+    bell(wet, 142, 74, 0.12, 0, 2.5);
+    wind(music, 134, 145, 0xC0DE, [](double t) { return 0.2 * std::sin(pi * (t - 134) / 11); });
+
+    echo(wet, 3 * beat / 4, 0.38, 0.45);
+
+    // Master: sum, fade the very end to silence by 145 s, normalise below full scale.
+    std::vector<float> out(frames * 2);
+    double peak = 0;
+    for (size_t i = 0; i < frames; ++i) {
+        double t = double(i) / soundRate;
+        double fade = t < endOfMusic - 2 ? 1.0 : std::max(0.0, (endOfMusic - t) / 2);
+        double l = (drums.left[i] + music.left[i] + wet.left[i]) * fade;
+        double r = (drums.right[i] + music.right[i] + wet.right[i]) * fade;
+        out[2 * i] = float(l);
+        out[2 * i + 1] = float(r);
+        peak = std::max({peak, std::fabs(l), std::fabs(r)});
+    }
+    // Leave headroom for the codec's own overshoot.
+    float gain = peak > 0 ? float(0.8 / peak) : 1.0f;
+    for (float& s : out) s *= gain;
+    return out;
+}
+
+std::string encodeOggVorbis(const std::vector<float>& stereo, int rate, float quality) {
+    std::string bytes;
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    if (vorbis_encode_init_vbr(&vi, 2, rate, quality) != 0) {
+        vorbis_info_clear(&vi);
+        return bytes;
+    }
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    vorbis_comment_add_tag(&vc, "TITLE", "Vorrend");
+    vorbis_comment_add_tag(&vc, "ARTIST", "Grumla");
+    vorbis_dsp_state vd;
+    vorbis_block vb;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_state os;
+    ogg_stream_init(&os, 0x766f7272);  // fixed serial: identical files run to run
+
+    auto appendPage = [&](const ogg_page& og) {
+        bytes.append(reinterpret_cast<const char*>(og.header), size_t(og.header_len));
+        bytes.append(reinterpret_cast<const char*>(og.body), size_t(og.body_len));
+    };
+    ogg_packet header, comments, codebooks;
+    vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
+    ogg_stream_packetin(&os, &header);
+    ogg_stream_packetin(&os, &comments);
+    ogg_stream_packetin(&os, &codebooks);
+    ogg_page og;
+    while (ogg_stream_flush(&os, &og)) appendPage(og);
+
+    const size_t frames = stereo.size() / 2, block = 1024;
+    size_t done = 0;
+    bool eos = false;
+    while (!eos) {
+        size_t n = std::min(block, frames - done);
+        if (n == 0) {
+            vorbis_analysis_wrote(&vd, 0);
+        } else {
+            float** buf = vorbis_analysis_buffer(&vd, int(n));
+            for (size_t i = 0; i < n; ++i) {
+                buf[0][i] = stereo[2 * (done + i)];
+                buf[1][i] = stereo[2 * (done + i) + 1];
+            }
+            vorbis_analysis_wrote(&vd, int(n));
+            done += n;
+        }
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
+            ogg_packet op;
+            while (vorbis_bitrate_flushpacket(&vd, &op)) {
+                ogg_stream_packetin(&os, &op);
+                while (ogg_stream_pageout(&os, &og)) {
+                    appendPage(og);
+                    if (ogg_page_eos(&og)) eos = true;
+                }
+            }
+        }
+        if (n == 0 && !eos) {
+            // Everything is flushed once the end-of-stream page is out.
+            while (ogg_stream_flush(&os, &og)) {
+                appendPage(og);
+                if (ogg_page_eos(&og)) eos = true;
+            }
+            eos = true;
+        }
+    }
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+    return bytes;
+}
