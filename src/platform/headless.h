@@ -12,3 +12,4 @@ int headlessQuitRequests();                         // quit requests posted so f
 void headlessReset();                               // forget both, empty the queue
 void headlessSetPictureSize(int width, int height); // what getClientRect returns
 void headlessQueueOtherEvent();                     // an event that is not a quit
+int headlessSwapCount();                            // frames presented so far

@@ -24,6 +24,7 @@ struct QueuedEvent {
 std::deque<QueuedEvent> eventQueue;
 std::vector<HeadlessMessage> messages;
 int quitRequests = 0;
+int swaps = 0;
 int pictureWidth = 640, pictureHeight = 480;
 DemoWindowImpl* const headlessWindow = reinterpret_cast<DemoWindowImpl*>(&pictureWidth);
 }  // namespace
@@ -40,6 +41,7 @@ void headlessSetPictureSize(int width, int height) {
     pictureHeight = height;
 }
 void headlessQueueOtherEvent() { eventQueue.push_back({false, 0}); }
+int headlessSwapCount() { return swaps; }
 
 DemoWindow createDemoWindow(const char*, int, int, bool) { return headlessWindow; }
 void enterFullScreen() {}
@@ -52,7 +54,10 @@ void createGLContext(int width, int height) {
     setProjection(width, height);
 }
 
-void swapDemoBuffers() { glFinish(); }
+void swapDemoBuffers() {
+    ++swaps;
+    glFinish();
+}
 void shutdownWindow() { postQuitMessage(0); }
 
 void postQuitMessage(int exitCode) {

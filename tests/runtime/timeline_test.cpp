@@ -2,7 +2,6 @@
 
 #include "gl_test.h"
 #include "platform/headless.h"
-#include "runtime/clock.h"
 #include "runtime/timeline.h"
 
 using Timeline = GLTest;
@@ -17,12 +16,4 @@ TEST_F(Timeline, BoundsDrawNothingAndOnlyThePastEndQuits) {
     EXPECT_EQ(headlessQuitRequests(), 0);
     drawFrameAt(145.01f);
     EXPECT_EQ(headlessQuitRequests(), 1);
-}
-
-TEST_F(Timeline, IntroSlideHoldsAtNineteen) {
-    setDemoClocks(18.5f);
-    EXPECT_FLOAT_EQ(introSlide, 18.5f);
-    setDemoClocks(22.0f);
-    EXPECT_FLOAT_EQ(introSlide, 19.0f);
-    EXPECT_FLOAT_EQ(t19, 3.0f);
 }
