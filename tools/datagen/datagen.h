@@ -20,13 +20,13 @@ bool generateDataSet(const std::string& dataDir, int threads, std::string* error
 // ---- meshes (mesh_gen.cpp) -------------------------------------------------------
 // Each returns the meshes of one EBR file, in file order, in model units. Models are
 // z-up; the scale factors and transforms of the scenes that draw them decide sizes.
-std::vector<EbrMesh> makeWater();       // vann.ebr: sea surface, front side towards -z
-std::vector<EbrMesh> makeTorus();       // torus.ebr
-std::vector<EbrMesh> makeCube();        // cube.ebr: one mesh
-std::vector<EbrMesh> makeSphere();      // kule.ebr: one smooth mesh, outward faces
-std::vector<EbrMesh> makeTunnel();      // tunnel.ebr: along +y, faces towards the axis
-std::vector<EbrMesh> makeShip();        // skute2.ebr: 11 meshes, bow towards +y
-std::vector<EbrMesh> makeTreasureCube();// kube2.ebr: 6 faces, one mesh each
+std::vector<EbrMesh> waterObject();         // vann.ebr: sea surface, front towards -z
+std::vector<EbrMesh> torusObject();         // torus.ebr
+std::vector<EbrMesh> cubeObject();          // cube.ebr: one mesh
+std::vector<EbrMesh> sphereObject();        // kule.ebr: one smooth mesh, outward faces
+std::vector<EbrMesh> tunnelObject();        // tunnel.ebr: along +y, faces to the axis
+std::vector<EbrMesh> shipObject();          // skute2.ebr: 11 meshes, bow towards +y
+std::vector<EbrMesh> treasureCubeObject();  // kube2.ebr: 6 faces, one mesh each
 
 struct NamedMeshFile {
     const char* path;                    // relative to the data folder

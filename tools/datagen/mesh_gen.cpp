@@ -141,7 +141,7 @@ std::vector<EbrMesh> one(Builder& b) { return {std::move(b.m)}; }
 // ---- water -------------------------------------------------------------------------
 // The Ship scene turns the water 75 degrees about x, which sends model -z to the sky,
 // towards light 0 and towards every camera of the scene: that is the lit, visible side.
-std::vector<EbrMesh> makeWater() {
+std::vector<EbrMesh> waterObject() {
     Builder b("water");
     const double half = 110.0;  // x 0.9 in the scene: about 100 units each way, beyond the fog
     b.surface(
@@ -162,7 +162,7 @@ std::vector<EbrMesh> makeWater() {
 // The Torus scene turns the mesh 90 degrees about x and spins it about the vertical.
 // Its axis lies between model y and z, so after the quarter turn the ring leans 35
 // degrees off the vertical and never shows itself exactly edge-on while it spins.
-std::vector<EbrMesh> makeTorus() {
+std::vector<EbrMesh> torusObject() {
     Builder b("torus");
     const double ringRadius = 80, tubeRadius = 30;  // x 0.15: 12 and 4.5 units
     const double tilt = 35 * pi / 180;
@@ -182,7 +182,7 @@ std::vector<EbrMesh> makeTorus() {
 }
 
 // ---- cube.ebr ----------------------------------------------------------------------
-std::vector<EbrMesh> makeCube() {
+std::vector<EbrMesh> cubeObject() {
     Builder b("cube");
     b.box({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, 10, 10, 10, 0.1);
     return one(b);
@@ -192,7 +192,7 @@ std::vector<EbrMesh> makeCube() {
 // x 0.15 makes radius 5, which the treasure room's sine passes stretch up to four-fold
 // at 115 units from the eye. 64 x 48 bands give smooth blobs; the poles are fans of
 // real triangles so every vertex gets a finite normal.
-std::vector<EbrMesh> makeSphere() {
+std::vector<EbrMesh> sphereObject() {
     Builder b("sphere");
     const double r = 33.0;
     const int seg = 64, rings = 48;
@@ -227,7 +227,7 @@ std::vector<EbrMesh> makeSphere() {
 // The Tunnel scene lays model y along the line of sight with the eye 2 units (13.3
 // model units) behind the origin, so the tube starts behind the eye and runs far
 // ahead. Faces and normals point to the axis: the camera sees the inside.
-std::vector<EbrMesh> makeTunnel() {
+std::vector<EbrMesh> tunnelObject() {
     Builder b("tunnel");
     const double y0 = -60, y1 = 1500;
     b.surface(
@@ -248,7 +248,7 @@ std::vector<EbrMesh> makeTunnel() {
 // lower part of its near face fill the top of the view as it spins. The scene's
 // quarter turn about x sends model -z up the screen, so the side pictures stand on
 // model +z.
-std::vector<EbrMesh> makeTreasureCube() {
+std::vector<EbrMesh> treasureCubeObject() {
     std::vector<EbrMesh> faces;
     const double h = 15;
     struct F {
@@ -308,7 +308,7 @@ const double foreStart = 170, foreTop = 32;
 
 }  // namespace
 
-std::vector<EbrMesh> makeShip() {
+std::vector<EbrMesh> shipObject() {
     Builder hull("hull"), deck("deck"), shrouds("shrouds"), stays("stays"), spars("masts"),
         castles("castles"), ropes("ropes"), wheel("wheel"), windows("windows"), rails("rails"), sails("sails");
 
@@ -562,10 +562,10 @@ std::vector<EbrMesh> makeShip() {
 
 const std::vector<NamedMeshFile>& meshFiles() {
     static const std::vector<NamedMeshFile> files = {
-        {"objects/vann.ebr", makeWater},   {"objects/torus.ebr", makeTorus},
-        {"objects/cube.ebr", makeCube},    {"objects/kule.ebr", makeSphere},
-        {"objects/tunnel.ebr", makeTunnel}, {"objects/skute2.ebr", makeShip},
-        {"objects/kube2.ebr", makeTreasureCube},
+        {"objects/vann.ebr", waterObject},   {"objects/torus.ebr", torusObject},
+        {"objects/cube.ebr", cubeObject},    {"objects/kule.ebr", sphereObject},
+        {"objects/tunnel.ebr", tunnelObject}, {"objects/skute2.ebr", shipObject},
+        {"objects/kube2.ebr", treasureCubeObject},
     };
     return files;
 }

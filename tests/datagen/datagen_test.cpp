@@ -1,0 +1,416 @@
+// The generated data set: complete, loadable by the demo's own loaders, framed for
+// the scenes that draw it, a soundtrack that follows the timeline, and the same
+// bytes on every run. The set is generated once per test binary.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "assets/tegn3d.h"
+#include "assets/textures.h"
+#include "datagen.h"
+#include "gl_test.h"
+#include "platform/ogg_stream.h"
+#include "platform/spectrum.h"
+#include "test_data.h"
+
+namespace {
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// One generated data set shared by every test of the binary.
+const std::string& dataDir() {
+    static ScratchDir scratch;
+    static bool made = [] {
+        std::string error;
+        bool ok = generateDataSet(scratch.file("data"), 2, &error);
+        EXPECT_TRUE(ok) << error;
+        return ok;
+    }();
+    static const std::string dir = scratch.file("data");
+    (void)made;
+    return dir;
+}
+std::string dataFile(const std::string& relative) { return dataDir() + "/" + relative; }
+
+// Loads and prepares an object as the asset loader does.
+tegn3d loadObject(const std::string& relative, float scale) {
+    tegn3d object;
+    EXPECT_TRUE(object.loadFromFile(dataFile(relative).c_str())) << relative;
+    for (mesh& m : object.meshes) {
+        m.scale(scale);
+        m.computeNormals();
+    }
+    return object;
+}
+
+// ---- a little fixed-function matrix maths, as OpenGL composes it -----------------
+struct Mat {
+    std::array<double, 16> m{};  // column-major
+    static Mat identity() {
+        Mat r;
+        r.m[0] = r.m[5] = r.m[10] = r.m[15] = 1;
+        return r;
+    }
+    Mat operator*(const Mat& b) const {
+        Mat r;
+        for (int c = 0; c < 4; ++c)
+            for (int row = 0; row < 4; ++row) {
+                double s = 0;
+                for (int k = 0; k < 4; ++k) s += m[k * 4 + row] * b.m[c * 4 + k];
+                r.m[c * 4 + row] = s;
+            }
+        return r;
+    }
+    std::array<double, 4> apply(double x, double y, double z, double w = 1) const {
+        std::array<double, 4> out{};
+        for (int row = 0; row < 4; ++row) out[row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row] * w;
+        return out;
+    }
+};
+Mat translate(double x, double y, double z) {
+    Mat r = Mat::identity();
+    r.m[12] = x, r.m[13] = y, r.m[14] = z;
+    return r;
+}
+Mat scaleBy(double x, double y, double z) {
+    Mat r = Mat::identity();
+    r.m[0] = x, r.m[5] = y, r.m[10] = z;
+    return r;
+}
+Mat rotate(double degrees, double x, double y, double z) {
+    double l = std::sqrt(x * x + y * y + z * z);
+    x /= l, y /= l, z /= l;
+    double a = degrees * M_PI / 180, c = std::cos(a), s = std::sin(a), t = 1 - c;
+    Mat r = Mat::identity();
+    r.m[0] = t * x * x + c, r.m[4] = t * x * y - s * z, r.m[8] = t * x * z + s * y;
+    r.m[1] = t * x * y + s * z, r.m[5] = t * y * y + c, r.m[9] = t * y * z - s * x;
+    r.m[2] = t * x * z - s * y, r.m[6] = t * y * z + s * x, r.m[10] = t * z * z + c;
+    return r;
+}
+// gluLookAt(0, 0, -d, 0, 0, 0, 0, 1, 0): a half turn about y, then the eye moved back.
+Mat lookAlongZ(double d) { return translate(0, 0, -d) * rotate(180, 0, 1, 0); }
+// Fraction of the view's half-extent at which an eye-space point lands (45 degrees).
+std::array<double, 2> onScreen(const std::array<double, 4>& eye) {
+    double k = 1 / (std::tan(22.5 * M_PI / 180) * -eye[2]);
+    return {eye[0] * k, eye[1] * k};
+}
+
+// ---- the files ---------------------------------------------------------------------
+
+TEST(DataSet, HoldsEveryFileTheDemoLoadsUnderItsName) {
+    std::vector<std::string> expected;
+    for (const TestPicture& p : testPictures()) expected.push_back(std::string(p.path).substr(5));
+    for (const TestObject& o : testObjects()) expected.push_back(std::string(o.path).substr(5));
+    expected.push_back("sound/vorrend.ogg");
+    std::vector<std::string> listed = dataManifest();
+    std::sort(expected.begin(), expected.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, expected);
+    for (const std::string& path : dataManifest()) {
+        std::error_code ec;
+        EXPECT_GT(std::filesystem::file_size(dataFile(path), ec), 100u) << path;
+    }
+}
+
+TEST(DataSet, JpegPicturesDecodeAsRgbWithRowsTheUploadCanRead) {
+    for (const char* name : {"pic/blue.jpg", "pic/bakgrunn.jpg", "pic/skuta.jpg", "pic/lyn.jpg"}) {
+        std::string error;
+        std::unique_ptr<jpgImage> image = loadJpgImage(dataFile(name).c_str(), &error);
+        ASSERT_TRUE(image) << name << ": " << error;
+        EXPECT_EQ(image->rowSpan, int32_t(image->width * 3)) << name;
+        EXPECT_EQ(image->width % 4, 0u) << name << ": unpack alignment 4 needs whole words a row";
+        EXPECT_GE(image->height, 128) << name;
+    }
+}
+
+struct DecodedPng {
+    pngPixels px;
+    std::array<int, 4> at(double u, double v) const {
+        int x = std::min(px.width - 1, int(u * px.width)), y = std::min(px.height - 1, int(v * px.height));
+        const uint8_t* p = px.data.get() + (size_t(y) * px.width + x) * px.components;
+        return {p[0], p[1], p[2], px.components == 4 ? p[3] : 255};
+    }
+};
+DecodedPng decodePng(const std::string& name) {
+    std::string bytes = readAll(dataFile(name)), error;
+    DecodedPng out;
+    EXPECT_TRUE(decodePngForTexture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 4096, &out.px, &error))
+        << name << ": " << error;
+    return out;
+}
+
+TEST(DataSet, PngPicturesDecodeWithTransparencyWhereTheyAreBlendedByAlpha) {
+    for (const std::string& name : pictureNames())
+        if (name.size() > 4 && name.substr(name.size() - 4) == ".png") {
+            DecodedPng png = decodePng(name);
+            EXPECT_GT(png.px.width, 0) << name;
+        }
+    // Alpha-blended overlays must be see-through around what they show.
+    for (const char* name : {"pic/grumla2.png", "pic/loading.png", "pic/treasure.png", "pic/treasureroom.png",
+                             "pic/tg05.png", "pic/greet.png"}) {
+        DecodedPng png = decodePng(name);
+        ASSERT_EQ(png.px.components, 4) << name;
+        EXPECT_EQ(png.at(0.01, 0.01)[3], 0) << name << " top left";
+        EXPECT_EQ(png.at(0.99, 0.99)[3], 0) << name << " bottom right";
+    }
+    // The screen frame: opaque where it shows, clear in the middle.
+    DecodedPng frame = decodePng("pic/skjerm.png");
+    ASSERT_EQ(frame.px.components, 4);
+    EXPECT_EQ(frame.at(0.5, 0.5)[3], 0);
+    EXPECT_EQ(frame.at(0.3, 0.7)[3], 0);
+    for (auto [u, v] : {std::pair{0.1, 0.5}, {0.9, 0.5}, {0.5, 0.1}, {0.5, 0.9}, {0.1, 0.1}})
+        EXPECT_EQ(frame.at(u, v)[3], 255) << u << "," << v;
+    // The closing picture covers the view at full opacity: its middle stays clear.
+    EXPECT_EQ(decodePng("pic/tg05.png").at(0.5, 0.5)[3], 0);
+}
+
+TEST(DataSet, AdditivePicturesHaveBlackBackgrounds) {
+    for (const char* name : {"pic/legacy/pirat.png", "pic/legacy/skatt.png", "pic/legacy/finish2.png",
+                             "pic/legacy/kube.png", "pic/malstrom.png", "pic/malstrom2.png", "pic/cred.png"}) {
+        DecodedPng png = decodePng(name);
+        for (auto [u, v] : {std::pair{0.01, 0.01}, {0.99, 0.01}, {0.01, 0.99}, {0.99, 0.99}}) {
+            auto c = png.at(u, v);
+            EXPECT_LT(c[0] + c[1] + c[2], 12) << name << " at " << u << "," << v;
+        }
+    }
+    for (const char* name : {"pic/skuta.jpg", "pic/lyn.jpg"}) {
+        std::string error;
+        auto image = loadJpgImage(dataFile(name).c_str(), &error);
+        ASSERT_TRUE(image);
+        const uint8_t* p = image->pixels.get();
+        EXPECT_LT(p[0] + p[1] + p[2], 24) << name;
+    }
+}
+
+// ---- the meshes --------------------------------------------------------------------
+
+TEST(DataSet, ObjectsRoundTripThroughTheLoader) {
+    for (const NamedMeshFile& file : meshFiles()) {
+        std::vector<EbrMesh> made = file.make();
+        tegn3d object;
+        ASSERT_TRUE(object.loadFromFile(dataFile(file.path).c_str())) << file.path;
+        ASSERT_EQ(object.meshCount, int32_t(made.size())) << file.path;
+        for (size_t k = 0; k < made.size(); ++k) {
+            const mesh& m = object.meshes[k];
+            ASSERT_EQ(size_t(m.vertexCount) * 3, made[k].positions.size()) << file.path << " mesh " << k;
+            EXPECT_EQ(m.positions, made[k].positions) << file.path << " mesh " << k;
+            EXPECT_EQ(m.indices, made[k].indices) << file.path << " mesh " << k;
+            for (int32_t v = 0; v < m.vertexCount; ++v) {
+                EXPECT_EQ(m.texCoords[2 * v], 1.0f - made[k].uv[2 * v]);
+                EXPECT_EQ(m.texCoords[2 * v + 1], made[k].uv[2 * v + 1]);
+            }
+        }
+    }
+}
+
+TEST(DataSet, ObjectsMeetTheLimitsAndHaveAFiniteNormalAtEveryVertex) {
+    const std::pair<const char*, float> objects[] = {
+        {"objects/vann.ebr", 0.15f},   {"objects/torus.ebr", 0.15f},  {"objects/cube.ebr", 0.15f},
+        {"objects/kule.ebr", 0.15f},   {"objects/tunnel.ebr", 0.15f}, {"objects/skute2.ebr", 0.1f},
+        {"objects/kube2.ebr", 0.1f},
+    };
+    for (auto [path, scale] : objects) {
+        tegn3d object = loadObject(path, scale);
+        ASSERT_GE(object.meshCount, 1) << path;
+        for (int32_t k = 0; k < object.meshCount; ++k)
+            for (const Vec3& n : object.meshes[k].normals)
+                ASSERT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0f, 1e-3f) << path << " mesh " << k;
+    }
+    EXPECT_EQ(loadObject("objects/skute2.ebr", 0.1f).meshCount, 11);
+    EXPECT_GE(loadObject("objects/kube2.ebr", 0.1f).meshCount, 6);
+    tegn3d sphere = loadObject("objects/kule.ebr", 0.15f);
+    EXPECT_GE(sphere.meshes[0].vertexCount, 2000);
+    EXPECT_LE(sphere.meshes[0].vertexCount, 10000);
+    EXPECT_GE(loadObject("objects/tunnel.ebr", 0.15f).meshes[0].vertexCount, 2000);
+    EXPECT_GE(loadObject("objects/torus.ebr", 0.15f).meshes[0].vertexCount, 2000);
+}
+
+// The ship scene turns the water by 75 degrees; light 0 sits at (30, 30, 50) in eye
+// space, and the camera looks at the water from above.
+TEST(Framing, WaterShowsItsLitSideToLightAndCamera) {
+    tegn3d water = loadObject("objects/vann.ebr", 0.15f);
+    const mesh& m = water.meshes[0];
+    Mat model = lookAlongZ(35) * translate(0, -1.5, 0) * rotate(75, 1, 0, 0) * scaleBy(6, 6, 6);
+    const double light[3] = {30 / 65.6, 30 / 65.6, 50 / 65.6};
+    int lit = 0, facing = 0;
+    for (int32_t v = 0; v < m.vertexCount; ++v) {
+        const Vec3& n = m.normals[v];
+        auto e = model.apply(n.x, n.y, n.z, 0);  // a direction: no translation
+        if (e[0] * light[0] + e[1] * light[1] + e[2] * light[2] > 0) ++lit;
+        auto p = model.apply(m.positions[3 * v], m.positions[3 * v + 1], m.positions[3 * v + 2]);
+        if (-(p[0] * e[0] + p[1] * e[1] + p[2] * e[2]) > 0) ++facing;  // towards the eye at the origin
+    }
+    EXPECT_GT(lit, m.vertexCount * 99 / 100);
+    EXPECT_GT(facing, m.vertexCount * 95 / 100);
+}
+
+TEST(Framing, TunnelSurroundsTheEyeAndFacesItsAxis) {
+    tegn3d tunnel = loadObject("objects/tunnel.ebr", 0.15f);
+    const mesh& m = tunnel.meshes[0];
+    float yMin = 1e9f, yMax = -1e9f;
+    for (int32_t v = 0; v < m.vertexCount; ++v) {
+        float x = m.positions[3 * v], y = m.positions[3 * v + 1], z = m.positions[3 * v + 2];
+        yMin = std::min(yMin, y), yMax = std::max(yMax, y);
+        const Vec3& n = m.normals[v];
+        ASSERT_LT(n.x * x + n.z * z, 0) << "vertex " << v << " faces away from the axis";
+        EXPECT_GT(std::hypot(x, z), 2.0f) << "the near plane is 1 unit from the eye";
+    }
+    // The eye is 2 units behind the tunnel's origin along its axis, and looks along it.
+    EXPECT_LT(yMin, -2.0f);
+    EXPECT_GT(yMax, 100.0f);
+}
+
+// The ship stands on the water in the Ship scene: keel below the surface, deck above.
+TEST(Framing, ShipFloatsUprightOnTheWater) {
+    tegn3d ship = loadObject("objects/skute2.ebr", 0.1f);
+    Mat shipToWorld = translate(0, -1.5, -5) * rotate(-100, 1, 0, 0) * rotate(-25, 0, 0, 1) * scaleBy(0.2, 0.2, 0.2);
+    // The water plane: through (0, -1.5, 0), model -z of the water turned by 75 degrees.
+    auto up = (rotate(75, 1, 0, 0)).apply(0, 0, -1, 0);
+    auto height = [&](float x, float y, float z) {
+        auto p = shipToWorld.apply(x, y, z);
+        return p[0] * up[0] + (p[1] + 1.5) * up[1] + p[2] * up[2];
+    };
+    float lowest = 1e9f, highest = -1e9f;
+    for (const float* p = ship.meshes[0].positions.data(); p < ship.meshes[0].positions.data() + ship.meshes[0].positions.size(); p += 3)
+        lowest = std::min<float>(lowest, float(height(p[0], p[1], p[2])));
+    for (const mesh& m : ship.meshes)
+        for (size_t i = 0; i < m.positions.size(); i += 3)
+            highest = std::max<float>(highest, float(height(m.positions[i], m.positions[i + 1], m.positions[i + 2])));
+    EXPECT_LT(lowest, -0.3f) << "the keel sits in the water";
+    EXPECT_GT(highest, 4.0f) << "the masts rise well above it";
+    EXPECT_GT(height(0, 0, -2.6f), 0.3f) << "the deck (model z -26, loaded at 0.1) is above the water";
+}
+
+// Every part of the ship close-up lies inside the tunnel scene's view, at 71 s and 86 s.
+TEST(Framing, ShipCloseUpStaysInView) {
+    tegn3d ship = loadObject("objects/skute2.ebr", 0.1f);
+    for (double t71 : {0.0, 7.5, 15.0}) {
+        Mat model = translate(0.3, -0.3, -2) * rotate(-70, 1, 0, 0) * rotate(1.5 * t71 - 20, 0, 1, 0) *
+                    rotate(-90, 0, 0, 1) * rotate(5 * std::sin(1.15 * t71), 0, 1, 0) * scaleBy(0.003, 0.01, 0.01);
+        double width = 0;
+        double xMin = 9, xMax = -9;
+        for (const mesh& m : ship.meshes)
+            for (size_t i = 0; i < m.positions.size(); i += 3) {
+                auto e = model.apply(m.positions[i], m.positions[i + 1], m.positions[i + 2]);
+                ASSERT_LT(e[2], -1.0) << "behind the near plane at t71 " << t71;
+                auto s = onScreen(e);
+                ASSERT_LT(std::fabs(s[0]), 1.0) << "off screen sideways at t71 " << t71;
+                ASSERT_LT(std::fabs(s[1]), 1.0) << "off screen vertically at t71 " << t71;
+                xMin = std::min(xMin, s[0]), xMax = std::max(xMax, s[0]);
+            }
+        width = xMax - xMin;
+        EXPECT_GT(width, 0.3) << "a close-up, not a speck";
+    }
+}
+
+// The torus spins about the vertical under a 150-degree lens: at no angle may it turn
+// into a thin line, and it stays within the view.
+TEST(Framing, TorusNeverSpinsEdgeOnAndStaysInView) {
+    tegn3d torus = loadObject("objects/torus.ebr", 0.15f);
+    const mesh& m = torus.meshes[0];
+    const double halfView = std::tan(75 * M_PI / 180);
+    for (int angle = 0; angle < 360; angle += 10) {
+        Mat model = lookAlongZ(19) * rotate(angle, 0, 1, 0) * rotate(90, 1, 0, 0);
+        double xMin = 9, xMax = -9, yMin = 9, yMax = -9;
+        for (size_t i = 0; i < m.positions.size(); i += 3) {
+            auto e = model.apply(m.positions[i], m.positions[i + 1], m.positions[i + 2]);
+            ASSERT_LT(e[2], -1.0);
+            double x = e[0] / (-e[2] * halfView), y = e[1] / (-e[2] * halfView);
+            xMin = std::min(xMin, x), xMax = std::max(xMax, x), yMin = std::min(yMin, y), yMax = std::max(yMax, y);
+        }
+        EXPECT_GT(xMax - xMin, 0.3) << angle;
+        EXPECT_GT(yMax - yMin, 0.3) << angle;
+        EXPECT_LT(std::max({-xMin, xMax, -yMin, yMax}), 1.0) << angle;
+    }
+}
+
+// The treasure room stretches the sphere up to four-fold (times 0.9 and 0.99 for the
+// two blobs) around a centre 20 units off the line of sight, 115 units away.
+TEST(Framing, BlobsStayInViewAtTheirLargest) {
+    tegn3d sphere = loadObject("objects/kule.ebr", 0.15f);
+    float radius = 0;
+    for (size_t i = 0; i < sphere.meshes[0].positions.size(); ++i)
+        radius = std::max(radius, std::fabs(sphere.meshes[0].positions[i]));
+    double halfView = 115 * std::tan(22.5 * M_PI / 180);
+    EXPECT_LT(20 + 4 * 0.99 * radius, halfView);
+    EXPECT_GT(4 * radius, 0.15 * halfView) << "big enough to see";
+}
+
+// ---- the soundtrack ----------------------------------------------------------------
+
+const DecodedSound& soundtrack() {
+    static DecodedSound sound;
+    static bool decoded = decodeOggFile(dataFile("sound/vorrend.ogg"), &sound);
+    EXPECT_TRUE(decoded);
+    return sound;
+}
+float peakBetween(const DecodedSound& s, double t0, double t1) {
+    float peak = 0;
+    size_t a = size_t(t0 * s.rate) * 2, b = std::min(s.samples.size(), size_t(t1 * s.rate) * 2);
+    for (size_t i = a; i < b; ++i) peak = std::max(peak, std::fabs(s.samples[i]));
+    return peak;
+}
+
+TEST(Soundtrack, LastsAboutTheTimelineAndNeverClips) {
+    const DecodedSound& s = soundtrack();
+    ASSERT_EQ(s.channels, 2);
+    ASSERT_EQ(s.rate, 44100);
+    double seconds = double(s.frames()) / s.rate;
+    EXPECT_GT(seconds, 148.0);
+    EXPECT_LT(seconds, 152.0);
+    EXPECT_LT(peakBetween(s, 0, seconds), 0.99f);
+    // Every section is heard, and the outro is over by 145 s.
+    for (double t = 1; t < 143; t += 4) EXPECT_GT(peakBetween(s, t, t + 2), 0.05f) << "silent at " << t << " s";
+    EXPECT_LT(peakBetween(s, 145.5, seconds), 0.01f);
+}
+
+// The torus and the blobs move with musicSpectrum[0]: a kick on the beat must make the
+// lowest bin pulse, high just after each beat and low just before the next.
+TEST(Soundtrack, KickMakesTheLowestSpectrumBinPulseOnTheBeat) {
+    const DecodedSound& s = soundtrack();
+    std::vector<float> mono = mixToMono(s);
+    float mags[256];
+    for (double start : {88.0, 108.0}) {
+        double onBeat = 0, beforeBeat = 0;
+        int beats = 0;
+        for (double t = start; t < start + 16; t += 0.5, ++beats) {
+            spectrumOfPlayed(mono, int64_t((t + 0.04) * s.rate), mags);
+            onBeat += mags[0];
+            spectrumOfPlayed(mono, int64_t((t + 0.49) * s.rate), mags);
+            beforeBeat += mags[0];
+        }
+        onBeat /= beats, beforeBeat /= beats;
+        EXPECT_GT(onBeat, 0.03) << "from " << start << " s";
+        EXPECT_GT(onBeat, 3 * beforeBeat) << "from " << start << " s";
+    }
+}
+
+// ---- determinism -------------------------------------------------------------------
+
+TEST(DataSet, TwoRunsWriteTheSameBytes) {
+    ScratchDir again;
+    std::string error;
+    ASSERT_TRUE(generateDataSet(again.file("data"), 1, &error)) << error;
+    for (const std::string& path : dataManifest())
+        EXPECT_TRUE(readAll(dataFile(path)) == readAll(again.file("data/" + path))) << path << " differs";
+}
+
+#ifdef VORREND_BUILD_DATA_DIR
+// The build's own data folder is what the generator makes: not stale, not partial.
+TEST(DataSet, BuildFolderMatchesTheGenerator) {
+    const std::string built = VORREND_BUILD_DATA_DIR;
+    if (!std::filesystem::exists(built + "/.generated")) GTEST_SKIP() << "no generated data in " << built;
+    for (const std::string& path : dataManifest())
+        EXPECT_TRUE(readAll(dataFile(path)) == readAll(built + "/" + path)) << path;
+}
+#endif
+
+}  // namespace
