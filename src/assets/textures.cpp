@@ -10,6 +10,11 @@
 #include <png.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -391,6 +396,98 @@ bool decodePngForTexture(const uint8_t* bytes, size_t size, int maxTextureSize, 
     return true;
 }
 
+// ---- PNG prefetch -----------------------------------------------------------------
+
+namespace {
+
+bool readFile(const char* fileName, std::vector<uint8_t>* bytes) {
+    std::FILE* file = fileName ? std::fopen(fileName, "rb") : nullptr;
+    if (!file) return false;
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
+    std::fclose(file);
+    return true;
+}
+
+// One file of the list: decoded by a worker, taken once by pngBind.
+struct PrefetchItem {
+    std::string path;
+    bool done = false, taken = false, opened = false, decoded = false;
+    pngPixels pixels;
+};
+
+struct PngPrefetch {
+    std::vector<PrefetchItem> items;
+    int maxTextureSize = 0;
+    std::atomic<size_t> next{0};
+    std::mutex lock;
+    std::condition_variable ready;
+    std::vector<std::thread> workers;
+};
+
+PngPrefetch* prefetch = nullptr;
+
+void prefetchWorker(PngPrefetch* p) {
+    for (size_t i; (i = p->next.fetch_add(1)) < p->items.size();) {
+        PrefetchItem& item = p->items[i];
+        std::vector<uint8_t> bytes;
+        pngPixels pixels;
+        std::string why;
+        bool opened = readFile(item.path.c_str(), &bytes);
+        bool decoded = opened && decodePngForTexture(bytes.data(), bytes.size(), p->maxTextureSize, &pixels, &why);
+        std::lock_guard<std::mutex> hold(p->lock);
+        item.opened = opened;
+        item.decoded = decoded;
+        item.pixels = std::move(pixels);
+        item.done = true;
+        p->ready.notify_all();
+    }
+}
+
+// The prefetched picture for a path, waiting for its worker: 1 decoded, 0 failed,
+// -1 not in the list (or already taken: read the file again).
+int takePrefetched(const char* fileName, pngPixels* out) {
+    if (!prefetch || !fileName) return -1;
+    for (PrefetchItem& item : prefetch->items) {
+        if (item.taken || item.path != fileName) continue;
+        std::unique_lock<std::mutex> hold(prefetch->lock);
+        prefetch->ready.wait(hold, [&] { return item.done; });
+        item.taken = true;
+        *out = std::move(item.pixels);
+        return item.decoded ? 1 : 0;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void startPngPrefetch(const char* const* fileNames, int count) {
+    finishPngPrefetch();
+    auto* p = new PngPrefetch;
+    for (int i = 0; i < count; ++i) p->items.emplace_back().path = fileNames[i] ? fileNames[i] : "";
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &p->maxTextureSize);
+    unsigned threads = std::min(std::max(std::thread::hardware_concurrency(), 1u), 4u);
+    try {
+        for (unsigned i = 0; i < threads; ++i) p->workers.emplace_back(prefetchWorker, p);
+    } catch (const std::system_error&) {
+        // No threads to be had: whatever started finishes the list, or pngBind reads alone.
+        if (p->workers.empty()) {
+            delete p;
+            return;
+        }
+    }
+    prefetch = p;
+}
+
+void finishPngPrefetch() {
+    if (!prefetch) return;
+    prefetch->next = prefetch->items.size();  // no new work
+    for (std::thread& t : prefetch->workers) t.join();
+    delete prefetch;
+    prefetch = nullptr;
+}
+
 uint32_t pngBind(const char* fileName, int mipmap, int, void*, int wrap, int minFilter, int magFilter) {
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -400,19 +497,17 @@ uint32_t pngBind(const char* fileName, int mipmap, int, void*, int wrap, int min
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
 
-    std::FILE* file = fileName ? std::fopen(fileName, "rb") : nullptr;
-    if (!file) return 0;
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-    std::fclose(file);
-
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     pngPixels picture;
-    std::string why;
-    if (!decodePngForTexture(bytes.data(), bytes.size(), maxSize, &picture, &why)) return 0;
+    int prefetched = takePrefetched(fileName, &picture);
+    if (prefetched == 0) return 0;
+    if (prefetched < 0) {
+        std::vector<uint8_t> bytes;
+        if (!readFile(fileName, &bytes)) return 0;
+        GLint maxSize = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+        std::string why;
+        if (!decodePngForTexture(bytes.data(), bytes.size(), maxSize, &picture, &why)) return 0;
+    }
 
     GLint packAlignment = 4, unpackAlignment = 4;
     glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);

@@ -42,6 +42,15 @@ uint32_t pngBind(const char* fileName, int mipmap, int transparency, void* info,
 // damaged, too large), the generated name then staying allocated, bound and
 // parameterised. Transparency is always kept (the demo's -2); info is not filled.
 
+void startPngPrefetch(const char* const* fileNames, int count);
+// Starts reading and decoding these PNG files on background threads (as many as
+// the machine has cores, up to 4), so that a start-up loading many pictures uses
+// every core. pngBind of a listed name then takes the decoded picture (waiting
+// for it) instead of reading the file; everything pngBind does with GL stays on
+// the calling thread, in the caller's order. Needs the current context.
+void finishPngPrefetch();
+// Joins the threads and drops pictures that no pngBind took.
+
 // Pixel transform of pngBind, without GL (tests, fuzzers): the RGB or RGBA pixels
 // pngBind would upload, top row first.
 //  - RGBA when the file has an alpha channel or a tRNS chunk, else RGB; grey

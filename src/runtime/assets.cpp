@@ -118,7 +118,12 @@ void loadAssets(DemoWindow window) {
     createGLContext(clientRect.right - clientRect.left, clientRect.bottom - clientRect.top);
 
     for (int slot = 0; slot < 4; ++slot) loadJpgTexture(jpgTextures, jpegManifest[slot].path, slot);
+    // Decoding the PNG files is most of the load: it runs on every core meanwhile.
+    const char* pngPaths[32];
+    for (int i = 0; i < 32; ++i) pngPaths[i] = pngManifest[i].path;
+    startPngPrefetch(pngPaths, 32);
     for (const ManifestPicture& picture : pngManifest)
         *picture.texture = pngBind(picture.path, 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR);
+    finishPngPrefetch();
     for (const ManifestObject& entry : objectManifest) prepareObject(entry);
 }

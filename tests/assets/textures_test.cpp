@@ -408,3 +408,30 @@ TEST_F(PngTexture, AlignmentIsRestored) {
     EXPECT_EQ(t.width, 4);
     expectNear(t.at(3, 3), {9, 9, 9}, 0);
 }
+
+TEST_F(PngTexture, PrefetchedPicturesBindLikeReadOnes) {
+    dir.write("a.png", plainPng(4, 2, 10, 20, 30, 40));
+    dir.write("junk.png", "not a png");
+    dir.write("b.png", plainPng(2, 2, 50, 60, 70));
+    std::string a = dir.file("a.png"), junk = dir.file("junk.png"), missing = dir.file("missing.png"),
+                b = dir.file("b.png");
+    const char* list[] = {a.c_str(), junk.c_str(), missing.c_str(), a.c_str(), nullptr};
+    startPngPrefetch(list, 5);
+    ASSERT_NE(pngBind(a.c_str(), 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR), 0u);
+    expectNear(boundTexels().at(3, 1), {10, 20, 30, 40}, 0);
+    EXPECT_EQ(pngBind(junk.c_str(), 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR), 0u);
+    EXPECT_EQ(pngBind(missing.c_str(), 0, -2, nullptr, GL_CLAMP_TO_EDGE, GL_LINEAR, GL_LINEAR), 0u);
+    EXPECT_EQ(boundParameter(GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
+    // Not in the list: read as usual. Listed twice: the second copy serves the second call.
+    ASSERT_NE(pngBind(b.c_str(), 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR), 0u);
+    expectNear(boundTexels().at(1, 1), {50, 60, 70, 255}, 0);
+    ASSERT_NE(pngBind(a.c_str(), 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR), 0u);
+    ASSERT_NE(pngBind(a.c_str(), 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR), 0u);  // taken: reads the file
+    expectNear(boundTexels().at(0, 0), {10, 20, 30, 40}, 0);
+    finishPngPrefetch();
+    finishPngPrefetch();  // twice is harmless
+
+    startPngPrefetch(list, 4);
+    finishPngPrefetch();  // nothing taken: everything dropped, nothing leaked
+    EXPECT_NE(pngBind(a.c_str(), 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR), 0u);
+}
