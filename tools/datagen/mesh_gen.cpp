@@ -2,6 +2,8 @@
 // scale factors: the ship is drawn at 0.1 x 0.2 = 0.02 (so 500 units of hull make a
 // 10-unit ship), the water at 0.15 x 6 = 0.9, the torus, tunnel and sphere at 0.15,
 // the treasure-room cube at 0.1.
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 
@@ -178,6 +180,24 @@ std::vector<EbrMesh> torusObject() {
         [&](double u, double v) { return std::make_pair(u * 8, v * 2); });
         // dP/du runs along the ring and dP/dv around the tube: with (e1, e2, axis)
         // right-handed their cross product points away from the tube's core.
+
+    // The scene draws the torus without a depth test, painting triangles in index
+    // order: the wall around the hole goes first and the outer rim last, so the
+    // outside, which shows at most angles, is painted over the inside.
+    std::vector<std::array<uint32_t, 3>> tris;
+    for (size_t i = 0; i < b.m.indices.size(); i += 3) tris.push_back({b.m.indices[i], b.m.indices[i + 1], b.m.indices[i + 2]});
+    auto reach = [&](const std::array<uint32_t, 3>& t) {
+        double sum = 0;
+        for (uint32_t k : t) {
+            V3 p{b.m.positions[3 * k], b.m.positions[3 * k + 1], b.m.positions[3 * k + 2]};
+            V3 offAxis = p - axis * dot(p, axis);
+            sum += std::sqrt(dot(offAxis, offAxis));
+        }
+        return sum;
+    };
+    std::stable_sort(tris.begin(), tris.end(), [&](const auto& x, const auto& y) { return reach(x) < reach(y); });
+    b.m.indices.clear();
+    for (const auto& t : tris) b.m.indices.insert(b.m.indices.end(), t.begin(), t.end());
     return one(b);
 }
 
@@ -244,13 +264,13 @@ std::vector<EbrMesh> tunnelObject() {
 }
 
 // ---- treasure-room cube --------------------------------------------------------------
-// x 0.1: a 3-unit cube 4 units in front of the eye and 2 up, so its underside and the
+// x 0.1: a 2.6-unit cube 4 units in front of the eye and 2 up, so its underside and the
 // lower part of its near face fill the top of the view as it spins. The scene's
 // quarter turn about x sends model -z up the screen, so the side pictures stand on
 // model +z.
 std::vector<EbrMesh> treasureCubeObject() {
     std::vector<EbrMesh> faces;
-    const double h = 15;
+    const double h = 13;
     struct F {
         const char* name;
         V3 n, right, up;

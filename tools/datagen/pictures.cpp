@@ -718,7 +718,8 @@ std::string paintVann() {
         double n = fbm(u, v, 4, 6, 131);
         double w = fbm(u + 0.3 * n, v + 0.2 * n, 8, 4, 132);
         double crest = smooth(0.62, 0.8, w);
-        return Rgba{0.05 + 0.2 * n + 0.6 * crest, 0.25 + 0.3 * n + 0.55 * crest, 0.38 + 0.3 * n + 0.45 * crest,
+        // Bright: the ship scene lights it at about half strength and fogs it grey.
+        return Rgba{0.2 + 0.3 * n + 0.5 * crest, 0.5 + 0.3 * n + 0.4 * crest, 0.65 + 0.25 * n + 0.3 * crest,
                     0.9 + 0.1 * crest};
     });
     return encodePng(c);
