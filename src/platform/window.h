@@ -31,7 +31,8 @@ void enterFullScreen();
 // latter with a quit request) on failure.
 
 DemoRect getClientRect(DemoWindow window);
-// The 4:3 picture rectangle that the demo draws into: (0, 0, width, height).
+// The 4:3 picture rectangle that the demo draws into: (0, 0, width, height), the
+// largest that fits the window; also sets pictureOriginX/Y to centre it.
 
 void createGLContext(int width, int height);
 // Creates the context, makes it current, enables the depth test and calls

@@ -60,22 +60,20 @@ SDL_Window* makeWindow(const char* title, int width, int height, bool* hasGL) {
     return SDL_CreateWindow(title, 0, 0, width, height, flags);
 }
 
-void quitRequested() { postQuitMessage(0); }
-
 // The window procedure: Escape, closing the window and Alt+F4 ask to quit; every
 // other key is swallowed; everything else needs no answer (SDL repaints nothing).
 void windowProc(const SDL_Event& event) {
     switch (event.type) {
     case SDL_QUIT:  // the last window closed, or SIGINT / SIGTERM
-        quitRequested();
+        postQuitMessage(0);
         break;
     case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE) quitRequested();
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) postQuitMessage(0);
         break;
     case SDL_KEYDOWN:
-        if (event.key.keysym.sym == SDLK_ESCAPE) quitRequested();
+        if (event.key.keysym.sym == SDLK_ESCAPE) postQuitMessage(0);
         // Without a window manager nobody turns Alt+F4 into a close request.
-        if (event.key.keysym.sym == SDLK_F4 && (event.key.keysym.mod & KMOD_ALT)) quitRequested();
+        if (event.key.keysym.sym == SDLK_F4 && (event.key.keysym.mod & KMOD_ALT)) postQuitMessage(0);
         break;
     default:
         break;

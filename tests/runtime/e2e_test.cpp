@@ -136,7 +136,7 @@ TEST_F(Demo, PlaysTheSoundtrackFromItsStart) {
     environment.push_back({"SDL_DISKAUDIOFILE", raw});
     DemoProcess demo(VORREND_EXE, folder.dir.path(), environment);
     ASSERT_TRUE(started(display, demo));
-    sleepSeconds(2.0);  // the 1.5 s soundtrack plays to its end
+    sleepSeconds(2.5);  // the 1.5 s soundtrack plays to its end
     ASSERT_TRUE(display.key("Escape"));
     ASSERT_EQ(demo.waitExit(2.0), 0);
 
