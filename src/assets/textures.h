@@ -2,6 +2,7 @@
 // GL_TEXTURE_2D and need a current context. Texture data is top row first: the
 // picture's top-left pixel is texel (s, t) = (0, 0).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
