@@ -662,13 +662,13 @@ std::string paintRemember() {
         double k = (0.75 + 0.25 * n) * vignette;
         return Rgba{0.86 * k, 0.72 * k, 0.5 * k};
     });
-    shipSilhouette(c, 256, 300, 230, {0.35, 0.2, 0.1, 0.8}, {0.3, 0.15, 0.05, 0.8}, {0.6, 0.45, 0.28, 0.6},
+    shipSilhouette(c, 256, 335, 205, {0.35, 0.2, 0.1, 0.8}, {0.3, 0.15, 0.05, 0.8}, {0.6, 0.45, 0.28, 0.6},
                    {0.35, 0.2, 0.1, 0.8});
     // compass rose at the lower right, wavy sea lines
     cairo_set_line_width(c.cr, 2);
     c.rgb(0.35, 0.2, 0.1, 0.7);
-    for (int i = 0; i < 6; ++i) {
-        double y = 320 + i * 12;
+    for (int i = 0; i < 5; ++i) {
+        double y = 350 + i * 12;
         cairo_move_to(c.cr, 110, y);
         for (int k = 0; k < 12; ++k) cairo_rel_curve_to(c.cr, 6, -5, 18, -5, 24, 0);
         cairo_stroke(c.cr);
@@ -677,10 +677,10 @@ std::string paintRemember() {
     st.font = "DejaVu Serif Italic";
     st.size = 64;
     st.fill = {0.3, 0.15, 0.06, 0.9};
-    drawText(c, "remember", 256, 130, st);
+    drawText(c, "remember", 256, 118, st);
     st.size = 22;
     st.font = "DejaVu Serif";
-    drawText(c, "the storm \xC2\xB7 the sea \xC2\xB7 the treasure", 256, 420, st);
+    drawText(c, "the storm \xC2\xB7 the sea \xC2\xB7 the treasure", 256, 432, st);
     return encodePng(c);
 }
 
@@ -1203,36 +1203,37 @@ std::string paintTreasure() {
 std::string paintTg05() {
     const int S = 512;
     Canvas c(S, S, true);
-    cairo_pattern_t* top = cairo_pattern_create_linear(0, 40, 0, 170);
-    cairo_pattern_add_color_stop_rgba(top, 0, 0, 0, 0, 0.55);
+    // Everything stays inside the screen frame's window, 15 % to 85 % of the picture.
+    cairo_pattern_t* top = cairo_pattern_create_linear(0, 70, 0, 210);
+    cairo_pattern_add_color_stop_rgba(top, 0, 0, 0, 0, 0.5);
     cairo_pattern_add_color_stop_rgba(top, 1, 0, 0, 0, 0);
     cairo_set_source(c.cr, top);
-    cairo_rectangle(c.cr, 0, 40, S, 130);
+    cairo_rectangle(c.cr, 0, 70, S, 140);
     cairo_fill(c.cr);
     cairo_pattern_destroy(top);
-    cairo_pattern_t* bottom = cairo_pattern_create_linear(0, 350, 0, 472);
+    cairo_pattern_t* bottom = cairo_pattern_create_linear(0, 320, 0, 442);
     cairo_pattern_add_color_stop_rgba(bottom, 0, 0, 0, 0, 0);
-    cairo_pattern_add_color_stop_rgba(bottom, 1, 0, 0, 0, 0.55);
+    cairo_pattern_add_color_stop_rgba(bottom, 1, 0, 0, 0, 0.5);
     cairo_set_source(c.cr, bottom);
-    cairo_rectangle(c.cr, 0, 350, S, 122);
+    cairo_rectangle(c.cr, 0, 320, S, 122);
     cairo_fill(c.cr);
     cairo_pattern_destroy(bottom);
     TextStyle title;
-    title.size = 84;
+    title.size = 76;
     title.fill = {1.0, 0.82, 0.32, 1};
     title.outline = {0.2, 0.08, 0.0, 1};
     title.outlineWidth = 7;
-    drawText(c, "Vorrend", 256, 105, title);
+    drawText(c, "Vorrend", 256, 132, title);
     TextStyle line;
     line.font = "DejaVu Sans Bold";
-    line.size = 34;
+    line.size = 30;
     line.fill = {1, 1, 1, 1};
     line.outline = {0, 0, 0, 0.9};
     line.outlineWidth = 4;
-    drawText(c, "thanks for watching", 256, 392, line);
-    line.size = 26;
+    drawText(c, "thanks for watching", 256, 370, line);
+    line.size = 22;
     line.fill = {1.0, 0.85, 0.45, 1};
-    drawText(c, "a Grumla production", 256, 432, line);
+    drawText(c, "a Grumla production", 256, 404, line);
     return encodePng(c);
 }
 
