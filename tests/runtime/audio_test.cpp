@@ -52,6 +52,12 @@ TEST_F(Music, WithoutADeviceOrAFileEveryCallFailsWithoutEffect) {
     EXPECT_FALSE(BASS_StreamPlay(0, false, 0));
     EXPECT_EQ(BASS_ChannelGetData(0, spectrum, BASS_DATA_FFT512), -1);
 
+    // No output device at all.
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_FALSE(BASS_Init(1, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_StreamCreateFile(false, dir.file("music.ogg").c_str(), 0, 0, 0), 0u);
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+
     ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
     EXPECT_EQ(BASS_StreamCreateFile(false, dir.file("absent.ogg").c_str(), 0, 0, 0), 0u);
     dir.write("noise.ogg", std::string(5000, 'x'));
@@ -112,4 +118,34 @@ TEST_F(Music, OnlyOneInitAndOneStreamAtATime) {
     EXPECT_FALSE(BASS_StreamPlay(stream, false, 0)) << "forgotten with the device";
     ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
     EXPECT_NE(BASS_StreamCreateFile(false, dir.file("music.ogg").c_str(), 0, 0, 0), 0u);
+}
+
+TEST_F(Music, TheSpectrumIsOfWhatIsBeingHeardNow) {
+    // 0.6 s of a tone centred on bin 10, then 0.6 s on bin 40.
+    auto twoTones = [](int64_t frame, int) {
+        int bin = frame < 26460 ? 10 : 40;
+        return 0.8f * float(std::sin(2.0 * M_PI * bin * double(frame) / 512.0));
+    };
+    ASSERT_TRUE(writeTestOgg(dir.file("tones.ogg"), 1.2, twoTones));
+    ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
+    HSTREAM stream = BASS_StreamCreateFile(false, dir.file("tones.ogg").c_str(), 0, 0, 0);
+    ASSERT_TRUE(BASS_StreamPlay(stream, false, 0));
+    const double start = std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    auto spectrumAt = [&](double seconds, float* out) {
+        for (;;) {
+            double now = std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+            if (now - start >= seconds) break;
+            sleepSeconds(0.005);
+        }
+        ASSERT_EQ(BASS_ChannelGetData(stream, out, BASS_DATA_FFT512), 1024);
+    };
+    // Well inside each half, a quarter second from the change: the tone heard then
+    // dominates, not one decoded ahead or long gone.
+    float early[256], late[256];
+    spectrumAt(0.3, early);
+    spectrumAt(0.9, late);
+    EXPECT_GT(early[10], 0.3f);
+    EXPECT_LT(early[40], 0.05f);
+    EXPECT_GT(late[40], 0.3f);
+    EXPECT_LT(late[10], 0.05f);
 }
