@@ -107,19 +107,6 @@ TEST_F(Music, PlaysTheFileOnceFromItsStartAndRepeatedRequestsDoNotRestartIt) {
     for (size_t i = start + sound.samples.size(); i < out.size(); ++i) ASSERT_EQ(out[i], 0.0f) << "sample " << i;
 }
 
-TEST_F(Music, OnlyOneInitAndOneStreamAtATime) {
-    ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
-    EXPECT_FALSE(BASS_Init(1, 44100, 0, nullptr, nullptr));
-    HSTREAM stream = BASS_StreamCreateFile(false, dir.file("music.ogg").c_str(), 0, 0, 0);
-    EXPECT_NE(stream, 0u);
-    EXPECT_EQ(BASS_StreamCreateFile(false, dir.file("music.ogg").c_str(), 0, 0, 0), 0u);
-    EXPECT_FALSE(BASS_StreamPlay(stream + 1, false, 0));
-    BASS_Free();
-    EXPECT_FALSE(BASS_StreamPlay(stream, false, 0)) << "forgotten with the device";
-    ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
-    EXPECT_NE(BASS_StreamCreateFile(false, dir.file("music.ogg").c_str(), 0, 0, 0), 0u);
-}
-
 TEST_F(Music, TheSpectrumIsOfWhatIsBeingHeardNow) {
     // 0.6 s of a tone centred on bin 10, then 0.6 s on bin 40.
     auto twoTones = [](int64_t frame, int) {
