@@ -1,0 +1,246 @@
+// vorrend-capture from the command line, checked against the demo's own frame loop
+// run in this process.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "capture_cli.h"
+#include "gl_test.h"
+#include "platform/headless.h"
+#include "platform/offscreen.h"
+#include "platform/ogg_stream.h"
+#include "platform/spectrum.h"
+#include "platform/window.h"
+#include "runtime/assets.h"
+#include "runtime/timeline.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int width = 160, height = 120;
+
+// The live demo's loop at 10 frames per second from its first frame, every frame
+// drawn in full, the music starting with the first frame: the pictures at the frames
+// asked for. Written independently of the tool's own frame plans.
+std::map<int64_t, Picture> referenceFrames(const std::vector<int64_t>& wanted) {
+    std::map<int64_t, Picture> pictures;
+    std::string error;
+    OffscreenGL* gl = createOffscreenGL(width, height, &error);
+    EXPECT_NE(gl, nullptr) << error;
+    if (!gl) return pictures;
+    headlessSetPictureSize(width, height);
+    inDirectory(captureDataDir(), [] { loadAssets(createDemoWindow("Vorrend - Grumla 2", width, height, true)); });
+    DecodedSound sound;
+    EXPECT_TRUE(decodeOggFile(captureDataDir() + "/data/sound/vorrend.ogg", &sound));
+    std::vector<float> mono = mixToMono(sound);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    int64_t last = *std::max_element(wanted.begin(), wanted.end());
+    for (int64_t k = 1; k <= last; ++k) {
+        spectrumOfPlayed(mono, std::llround((k - 1) / 10.0 * sound.rate), musicSpectrum);
+        drawFrameAt(float(k / 10.0));
+        if (std::find(wanted.begin(), wanted.end(), k) == wanted.end()) continue;
+        Picture& p = pictures[k];
+        p.width = width;
+        p.height = height;
+        p.rgb.resize(size_t(width) * height * 3);
+        std::vector<uint8_t> rgba(size_t(width) * height * 4);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                for (int c = 0; c < 3; ++c)
+                    p.rgb[(size_t(y) * width + x) * 3 + c] = rgba[(size_t(height - 1 - y) * width + x) * 4 + c];
+    }
+    destroyOffscreenGL(gl);
+    return pictures;
+}
+
+std::string size() { return std::to_string(width) + "x" + std::to_string(height); }
+
+// Picture differences are reported by count, not dumped byte by byte.
+int differingBytes(const Picture& a, const Picture& b) {
+    if (a.rgb.size() != b.rgb.size()) return -1;
+    int count = 0;
+    for (size_t i = 0; i < a.rgb.size(); ++i) count += a.rgb[i] != b.rgb[i];
+    return count;
+}
+
+std::map<std::string, std::vector<std::string>> probe(const std::string& file) {
+    std::map<std::string, std::vector<std::string>> fields;
+    ScratchDir dir;
+    std::string listing = dir.file("probe.txt");
+    std::string command = "ffprobe -v error -show_entries "
+                          "stream=codec_type,width,height,r_frame_rate,nb_read_frames,duration:format=duration "
+                          "-count_frames -of default=noprint_wrappers=1 '" + file + "' > '" + listing + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    std::ifstream in(listing);
+    std::string line;
+    while (std::getline(in, line)) {
+        size_t eq = line.find('=');
+        if (eq != std::string::npos) fields[line.substr(0, eq)].push_back(line.substr(eq + 1));
+    }
+    return fields;
+}
+
+}  // namespace
+
+// The picture at T is the live demo's after the frames that lead up to T, whichever
+// scene window T falls in, just after a window opens, and exactly on a bound (where
+// nothing is drawn and the previous frame stays). The music-driven scenes also show
+// that the spectrum is taken at the right moment.
+TEST(CaptureCommandLine, PictureAtAnyTimeIsTheLiveDemosAfterItsFrameHistory) {
+    // Inside each scene, each scene's first frame (which finds the previous scene's
+    // state), the bounds 20, 35 and 145 s, the Ship's 47 s without a camera, and the
+    // music-driven Treasure room and Torus.
+    const std::vector<int64_t> frames = {50, 200, 210, 350, 351, 470, 711, 800, 861, 1000, 1061, 1160, 1261, 1310, 1450};
+    std::map<int64_t, Picture> reference = referenceFrames(frames);
+    ASSERT_EQ(reference.size(), frames.size());
+    ScratchDir out;
+    std::vector<std::vector<std::string>> runs;
+    for (int64_t k : frames)
+        runs.push_back({"--size", size(), "--fps", "10", "--time", timeText(k / 10.0), "--out",
+                        out.file(std::to_string(k) + ".png")});
+    std::vector<ProcessResult> results = runCaptures(runs, captureDataDir());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        ASSERT_EQ(results[i].exitCode, 0) << results[i].errorText;
+        EXPECT_EQ(results[i].errorText, "") << "a picture capture prints nothing on success";
+        Picture picture;
+        ASSERT_TRUE(readPngFile(runs[i].back(), &picture)) << runs[i].back();
+        EXPECT_EQ(differingBytes(picture, reference[frames[i]]), 0) << "at " << frames[i] / 10.0 << " s";
+    }
+    // The pictures differ from scene to scene, or the checks above would prove little.
+    EXPECT_FALSE(reference[210] == reference[1000]);
+    EXPECT_FALSE(reference[1061] == reference[1160]);
+}
+
+TEST(CaptureCommandLine, FolderSpanHasAFramePerStepEqualToSinglePicturesAndTheSoundtrackSpan) {
+    ScratchDir out;
+    std::string folder = out.file("frames");
+    ProcessResult run = runCapture({"--size", size(), "--fps", "10", "--from", "21", "--to", "22", "--out", folder},
+                                   captureDataDir());
+    ASSERT_EQ(run.exitCode, 0) << run.errorText;
+    EXPECT_NE(run.errorText.find("10 frames"), std::string::npos) << run.errorText;  // the summary line
+
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) files += entry.path().extension() == ".png";
+    EXPECT_EQ(files, 10);
+    std::vector<std::vector<std::string>> runs;
+    for (int i = 1; i <= 10; ++i)
+        runs.push_back({"--size", size(), "--fps", "10", "--time", timeText(21 + i / 10.0), "--out",
+                        out.file("single-" + std::to_string(i) + ".png")});
+    std::vector<ProcessResult> results = runCaptures(runs, captureDataDir());
+    for (int i = 1; i <= 10; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%06d.png", i);
+        Picture frame, single;
+        ASSERT_TRUE(readPngFile(folder + "/" + name, &frame)) << name;
+        ASSERT_EQ(results[i - 1].exitCode, 0) << results[i - 1].errorText;
+        ASSERT_TRUE(readPngFile(runs[i - 1].back(), &single));
+        EXPECT_EQ(differingBytes(frame, single), 0) << name;
+    }
+
+    // The WAV is the soundtrack from 21 s to 22 s, to the sample.
+    std::ifstream wav(folder + "/soundtrack.wav", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(wav)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 44u + captureSoundRate * 2);
+    auto u32 = [&](size_t at) {
+        return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
+               uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
+    };
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(u32(4), bytes.size() - 8);
+    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(u32(24), uint32_t(captureSoundRate));
+    EXPECT_EQ(u32(40), uint32_t(captureSoundRate * 2));
+    DecodedSound sound;
+    ASSERT_TRUE(decodeOggFile(captureDataDir() + "/data/sound/vorrend.ogg", &sound));
+    int mismatches = 0;
+    for (int i = 0; i < captureSoundRate; ++i) {
+        int16_t written = int16_t(uint16_t(uint8_t(bytes[44 + 2 * i]) | uint8_t(bytes[45 + 2 * i]) << 8));
+        float v = std::clamp(sound.samples[size_t(21 * captureSoundRate + i)], -1.0f, 1.0f);
+        mismatches += written != int16_t(std::lrint(v * 32767.0f));
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(CaptureCommandLine, VideoHasTheSpansDurationRateSizeAndAnAudioTrack) {
+    ScratchDir out;
+    struct Case {
+        const char* file;
+        const char* fps;
+        const char* to;
+        int frames;
+        const char* rate;
+    };
+    for (const Case& c : {Case{"v.mp4", "60000/1001", "21.5", 29, "60000/1001"}, Case{"v.mkv", "30", "22", 30, "30/1"}}) {
+        std::string video = out.file(c.file);
+        ProcessResult run = runCapture({"--size", size(), "--fps", c.fps, "--from", "21", "--to", c.to, "--out", video},
+                                       captureDataDir());
+        ASSERT_EQ(run.exitCode, 0) << run.errorText;
+        auto fields = probe(video);
+        ASSERT_EQ(fields["codec_type"].size(), 2u) << c.file;
+        EXPECT_EQ(fields["codec_type"][0], "video");
+        EXPECT_EQ(fields["codec_type"][1], "audio");
+        EXPECT_EQ(fields["width"][0], std::to_string(width));
+        EXPECT_EQ(fields["height"][0], std::to_string(height));
+        EXPECT_EQ(fields["r_frame_rate"][0], c.rate);
+        EXPECT_EQ(fields["nb_read_frames"][0], std::to_string(c.frames));
+        double expected = c.frames / (c.rate == std::string("30/1") ? 30.0 : 60000 / 1001.0);
+        ASSERT_EQ(fields["duration"].size(), 3u);  // video, audio, file
+        EXPECT_NEAR(std::stod(fields["duration"][2]), expected, 0.05) << c.file;
+    }
+}
+
+TEST(CaptureCommandLine, InterruptedVideoIsPlayableWithWhatWasCaptured) {
+    ScratchDir out;
+    std::string video = out.file("whole.mp4");
+    // Ctrl+C once ffmpeg has written some pictures.
+    ProcessResult run = runCapture({"--size", size(), "--out", video}, captureDataDir(), "", [&] {
+        std::error_code ec;
+        return fs::exists(video, ec) && fs::file_size(video, ec) > 20000;
+    });
+    EXPECT_EQ(run.exitCode, 130) << run.errorText;
+    EXPECT_NE(run.errorText.find("interrupted"), std::string::npos) << run.errorText;
+    auto fields = probe(video);
+    ASSERT_EQ(fields["codec_type"].size(), 2u);
+    int frames = std::stoi(fields["nb_read_frames"][0]);
+    EXPECT_GT(frames, 0);
+    EXPECT_LT(frames, 8700);
+    // Pictures and sound stop together.
+    ASSERT_EQ(fields["duration"].size(), 3u);
+    EXPECT_NEAR(std::stod(fields["duration"][0]), frames / 60.0, 0.02);
+    EXPECT_NEAR(std::stod(fields["duration"][1]), frames / 60.0, 0.05);
+}
+
+TEST(CaptureCommandLine, FailuresExitOneWithAClearMessage) {
+    ScratchDir out, empty;
+    fs::create_directories(empty.file("elsewhere"));
+    out.write("plain-file", "x");
+    struct Case {
+        std::vector<std::string> args;
+        std::string dir, path, message;
+    };
+    const std::vector<Case> cases = {
+        {{"--size", "640x400", "--out", out.file("a.mp4")}, captureDataDir(), "", "4:3"},
+        {{"--time", "21", "--out", out.file("a.png")}, empty.path(), "", "no data/ folder"},
+        {{"--time", "21", "--out", out.file("no-such-folder/a.png")}, captureDataDir(), "", "cannot write"},
+        {{"--time", "21", "--out", out.path()  + "/"}, captureDataDir(), "", "--out must name a .png"},
+        {{"--from", "21", "--to", "22", "--out", out.file("plain-file/frames")}, captureDataDir(), "", "cannot make"},
+        {{"--from", "21", "--to", "22", "--out", out.file("a.mp4")}, captureDataDir(), empty.file("elsewhere"),
+         "apt-get install ffmpeg"},
+        {{"--from", "21", "--to", "22", "--out", out.file("no-such-folder/a.mp4")}, captureDataDir(), "",
+         "cannot write"},
+    };
+    for (const Case& c : cases) {
+        ProcessResult run = runCapture(c.args, c.dir, c.path);
+        EXPECT_EQ(run.exitCode, 1) << c.message;
+        EXPECT_NE(run.errorText.find(c.message), std::string::npos) << run.errorText;
+    }
+}

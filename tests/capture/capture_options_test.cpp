@@ -1,0 +1,122 @@
+// The capture tool's command line and its frame plans, without rendering.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "capture.h"
+
+namespace {
+
+bool parse(std::vector<const char*> args, CaptureOptions* options, std::string* error) {
+    args.insert(args.begin(), "vorrend-capture");
+    return parseCaptureArgs(int(args.size()), args.data(), options, error);
+}
+
+}  // namespace
+
+TEST(CaptureOptions, DefaultsAndOutputKinds) {
+    CaptureOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--out", "demo.mp4"}, &o, &error)) << error;
+    EXPECT_EQ(o.kind, OutputKind::video);
+    EXPECT_EQ(o.width, 640);
+    EXPECT_EQ(o.height, 480);
+    EXPECT_EQ(o.fps.num, 60);
+    EXPECT_EQ(o.from, 0);
+    EXPECT_EQ(o.to, 145);
+    EXPECT_EQ(o.frameCount, 8700);  // 1/60 s .. 145 s
+
+    ASSERT_TRUE(parse({"--out", "frames", "--fps", "60000/1001", "--size", "1440x1080"}, &o, &error)) << error;
+    EXPECT_EQ(o.kind, OutputKind::folder);
+    EXPECT_EQ(o.fps.num, 60000);
+    EXPECT_EQ(o.fps.den, 1001);
+    EXPECT_EQ(o.frameCount, 8691);  // floor(145 * 59.94)
+    EXPECT_EQ(o.width, 1440);
+
+    ASSERT_TRUE(parse({"--time", "21", "--out", "x.PNG"}, &o, &error)) << error;
+    EXPECT_EQ(o.kind, OutputKind::picture);
+    EXPECT_TRUE(o.single);
+    EXPECT_EQ(o.time, 21);
+
+    // A span given in tenths still counts every frame at 10 fps.
+    ASSERT_TRUE(parse({"--from", "21", "--to", "22.1", "--fps", "10", "--out", "f.webm"}, &o, &error)) << error;
+    EXPECT_EQ(o.frameCount, 11);
+}
+
+TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
+    const std::vector<std::vector<const char*>> bad = {
+        {},                                                   // no --out
+        {"--out"},                                            // no value
+        {"--out", "a.mp4", "--size", "640x400"},              // not 4:3
+        {"--out", "a.mp4", "--size", "640"},                  // no height
+        {"--out", "a.mp4", "--size", "0x0"},
+        {"--out", "a.mp4", "--size", "-640x-480"},
+        {"--out", "a.mp4", "--size", "20x15"},                // odd height for a video
+        {"--out", "a.mp4", "--fps", "0"},
+        {"--out", "a.mp4", "--fps", "29.97"},
+        {"--out", "a.mp4", "--fps", "60/0"},
+        {"--out", "a.mp4", "--fps", "5000"},
+        {"--out", "a.mp4", "--from", "-1"},
+        {"--out", "a.mp4", "--to", "146"},
+        {"--out", "a.mp4", "--from", "30", "--to", "30"},
+        {"--out", "a.mp4", "--from", "30", "--to", "20"},
+        {"--out", "a.mp4", "--from", "30", "--to", "30.01"},  // shorter than one frame
+        {"--out", "a.mp4", "--from", "abc"},
+        {"--out", "a.png"},                                   // a picture needs --time
+        {"--time", "21", "--out", "a.mp4"},
+        {"--time", "0", "--out", "a.png"},
+        {"--time", "145.5", "--out", "a.png"},
+        {"--time", "21", "--from", "20", "--out", "a.png"},
+        {"--out", "a.mp4", "--speed", "2"},
+        {"--out", "a.mp4", "stray"},
+    };
+    for (const auto& args : bad) {
+        CaptureOptions o;
+        std::string error;
+        std::string shown;
+        for (const char* a : args) shown += std::string(a) + " ";
+        EXPECT_FALSE(parse(args, &o, &error)) << shown;
+        EXPECT_FALSE(error.empty()) << shown;
+    }
+    // Odd sizes are fine for pictures and folders of frames.
+    CaptureOptions o;
+    std::string error;
+    EXPECT_TRUE(parse({"--out", "frames", "--size", "20x15"}, &o, &error)) << error;
+    EXPECT_TRUE(parse({"--time", "145", "--size", "20x15", "--out", "a.png"}, &o, &error)) << error;
+}
+
+TEST(CaptureHistory, FullHistoryIsEveryGridFrameBeforeTheFirstShown) {
+    FrameRate fps{10, 1};
+    std::vector<PlannedFrame> frames = fullHistory(fps, 2.1);  // frames 0.1 .. 2.0
+    ASSERT_EQ(frames.size(), 20u);
+    EXPECT_FLOAT_EQ(frames.front().time, 0.1f);
+    EXPECT_EQ(frames.back().time, 2.0f);
+    EXPECT_EQ(frames.front().musicSeconds, 0.0);      // the music starts with the first frame
+    EXPECT_NEAR(frames.back().musicSeconds, 1.9, 1e-12);
+    EXPECT_TRUE(frames.front().quiet);
+    EXPECT_FALSE(frames.back().quiet);                 // its picture may be shown
+    EXPECT_TRUE(fullHistory(fps, 0.1).empty());
+    EXPECT_TRUE(fullHistory(fps, 0.05).empty());
+}
+
+TEST(CaptureHistory, ShortHistoryKeepsEachWindowsLastFrameAndTheTwoBeforeTheTarget) {
+    FrameRate fps{60, 1};
+    std::vector<PlannedFrame> frames = shortHistory(fps, 130.0);
+    std::vector<float> times;
+    for (const PlannedFrame& f : frames) times.push_back(f.time);
+    const std::vector<float> expected = {float(1199 / 60.0), float(2099 / 60.0), float(4259 / 60.0),
+                                         float(5159 / 60.0), float(6359 / 60.0), float(7559 / 60.0),
+                                         float(7798 / 60.0), float(7799 / 60.0)};
+    EXPECT_EQ(times, expected);
+    EXPECT_FALSE(frames.back().quiet);
+    for (size_t i = 0; i + 1 < frames.size(); ++i) EXPECT_TRUE(frames[i].quiet);
+    // Inside the first window there is nothing earlier to keep.
+    ASSERT_EQ(shortHistory(fps, 0.5).size(), 2u);
+    EXPECT_EQ(shortHistory(fps, 1 / 60.0).size(), 0u);
+    // 60000/1001: the last frame of the Opening window is 1198 / 59.94 = 19.987 s.
+    frames = shortHistory({60000, 1001}, 25.0);
+    ASSERT_GE(frames.size(), 3u);
+    EXPECT_NEAR(frames[0].time, 1198 * 1001 / 60000.0, 1e-5);
+    EXPECT_NEAR(frames[0].musicSeconds, 1197 * 1001 / 60000.0, 1e-9);
+}

@@ -1,0 +1,139 @@
+// Frame histories and the offscreen renderer of vorrend-capture.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "capture.h"
+#include "platform/headless.h"
+#include "platform/offscreen.h"
+#include "platform/window.h"
+#include "runtime/assets.h"
+#include "runtime/timeline.h"
+
+namespace {
+
+// The timeline's scene windows, bounds excluded. A frame on a bound draws nothing.
+constexpr double sceneWindows[][2] = {{0, 20}, {20, 35}, {35, 71}, {71, 86}, {86, 106}, {106, 126}, {126, 145}};
+
+int windowOf(float time) {
+    for (int w = 0; w < int(std::size(sceneWindows)); ++w)
+        if (time > float(sceneWindows[w][0]) && time < float(sceneWindows[w][1])) return w;
+    return -1;
+}
+
+// Grid frames 1 .. last lie before firstShown; a hair of tolerance keeps a time given
+// as text (21.1) from counting its own grid frame as history.
+int64_t lastHistoryFrame(const FrameRate& fps, double firstShown) {
+    int64_t last = int64_t(std::ceil(firstShown * fps.value())) + 1;
+    while (last > 0 && fps.seconds(last) >= firstShown - 1e-7) --last;
+    return last;
+}
+
+PlannedFrame gridFrame(const FrameRate& fps, int64_t k) {
+    double seconds = fps.seconds(k);
+    return {float(seconds), musicSecondsAt(fps, seconds), true};
+}
+
+}  // namespace
+
+double musicSecondsAt(const FrameRate& fps, double demoSeconds) {
+    // The music starts with the first frame, at 1/fps.
+    return std::max(0.0, demoSeconds - fps.seconds(1));
+}
+
+std::vector<PlannedFrame> fullHistory(const FrameRate& fps, double firstShown) {
+    std::vector<PlannedFrame> frames;
+    int64_t last = lastHistoryFrame(fps, firstShown);
+    frames.reserve(size_t(std::max<int64_t>(last, 0)));
+    for (int64_t k = 1; k <= last; ++k) frames.push_back(gridFrame(fps, k));
+    // A first shown frame on a window bound draws nothing and shows this one's picture.
+    if (!frames.empty()) frames.back().quiet = false;
+    return frames;
+}
+
+// Why the short history leaves the same state as the full one. Scenes save and
+// restore nothing, but what a scene frame leaves is, item by item, either set from
+// demoTime alone, or passed on untouched, or (light 0's position only) derived from
+// the modelview it found. Which items a scene passes on is the same on every frame
+// of its window, so after any frame of a window the passed-on items hold what the
+// window's first frame found, i.e. what the previous window's last frame left, and
+// the rest depends on that frame's own time. Rendering only the last frame of each
+// window, in order, therefore leaves the state of the full history at each window's
+// end, up to light 0's position, which every frame that lights anything sets again
+// before it draws. (The blob meshes are rewritten from demoTime before every draw.)
+// Of the two frames before firstShown, the first may find another window's state
+// and draw a different picture, but leaves the right state; the second then finds
+// exactly the full history's state, so its picture is right too: a first shown frame
+// on a window bound, which draws nothing, shows it. A test checks all of this
+// against the full history across every window and bound.
+std::vector<PlannedFrame> shortHistory(const FrameRate& fps, double firstShown) {
+    int64_t last = lastHistoryFrame(fps, firstShown);
+    int64_t lastOfWindow[std::size(sceneWindows)] = {};
+    for (int64_t k = 1; k <= last; ++k) {
+        int w = windowOf(float(fps.seconds(k)));
+        if (w >= 0) lastOfWindow[w] = k;
+    }
+    std::vector<int64_t> keep;
+    for (int64_t k : lastOfWindow)
+        if (k > 0) keep.push_back(k);
+    for (int64_t k = std::max<int64_t>(1, last - 1); k <= last; ++k) keep.push_back(k);
+    std::sort(keep.begin(), keep.end());
+    keep.erase(std::unique(keep.begin(), keep.end()), keep.end());
+
+    std::vector<PlannedFrame> frames;
+    for (int64_t k : keep) frames.push_back(gridFrame(fps, k));
+    if (!frames.empty()) frames.back().quiet = false;
+    return frames;
+}
+
+namespace {
+OffscreenGL* captureContext = nullptr;
+int captureWidth = 0, captureHeight = 0;
+}  // namespace
+
+bool startCaptureRenderer(int width, int height, std::string* error) {
+    captureContext = createOffscreenGL(width, height, error);
+    if (!captureContext) return false;
+    captureWidth = width;
+    captureHeight = height;
+    headlessSetPictureSize(width, height);
+    DemoWindow window = createDemoWindow("Vorrend - Grumla 2", width, height, fullScreen);
+    loadAssets(window);
+    // The pbuffer starts undefined; a frame on a window bound at the very start shows
+    // black, as a fresh window would. The clear colour is still the start-up one.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    return true;
+}
+
+void renderPlannedFrame(const PlannedFrame& frame, const Soundtrack& sound) {
+    spectrumAt(sound, frame.musicSeconds, musicSpectrum);
+    if (frame.quiet) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, 0, 1, 1);
+    }
+    drawFrameAt(frame.time);
+    if (frame.quiet) {
+        glDisable(GL_SCISSOR_TEST);
+        glScissor(0, 0, captureWidth, captureHeight);
+    }
+}
+
+void readFrame(int width, int height, std::vector<uint8_t>* rgb) {
+    static std::vector<uint8_t> rgba;
+    rgba.resize(size_t(width) * height * 4);
+    rgb->resize(size_t(width) * height * 3);
+    // RGBA is the framebuffer's own layout, so the driver copies instead of converting.
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* from = rgba.data() + size_t(height - 1 - y) * width * 4;
+        uint8_t* to = rgb->data() + size_t(y) * width * 3;
+        for (int x = 0; x < width; ++x, from += 4, to += 3) {
+            to[0] = from[0];
+            to[1] = from[1];
+            to[2] = from[2];
+        }
+    }
+}
