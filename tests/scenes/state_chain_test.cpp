@@ -66,7 +66,9 @@ void expectState(const LeftState& s) {
         EXPECT_EQ(colour[0], 1.0f);
         EXPECT_EQ(colour[1], 1.0f);
         EXPECT_EQ(colour[2], 1.0f);
-        if (s.scene != "gallery") EXPECT_EQ(colour[3], 1.0f);  // the gallery's last fade
+        if (s.scene != "gallery") {  // the gallery leaves its last fade's alpha
+            EXPECT_EQ(colour[3], 1.0f);
+        }
     }
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(clear[i], s.clear[i]) << i;
