@@ -132,10 +132,10 @@ void makeStandInAssets() {
         ship.push_back(makeSphereMesh(10, 14, 3.0f, texTre));
         shiftMesh(ship.back(), float(i - 5) * 5, 0, 8);
     }
-    // The cube: its six faces, one mesh each, 16 units a side.
+    // The cube: its six faces, one mesh each, 1.6 units a side.
     for (int axis = 0; axis < 3; ++axis)
-        for (float side : {-8.0f, 8.0f}) {
-            mesh face = makeBoxMesh(0, 0, 0, 8, 8, 8, texKubetex);
+        for (float side : {-0.8f, 0.8f}) {
+            mesh face = makeBoxMesh(0, 0, 0, 0.8f, 0.8f, 0.8f, texKubetex);
             // Keep the two triangles of the box's face on this side; the box
             // lists its faces -z, +z, -y, +y, -x, +x.
             int first = 2 * (2 * (2 - axis) + (side > 0 ? 1 : 0));
