@@ -137,24 +137,3 @@ TEST_F(Torus, FarTrianglesPaintOverNearOnesInIndexOrder) {
     // The near square is larger on screen and shows around the far one.
     EXPECT_EQ(at(worldToPixel(-1.6, 0, -5)), (Rgb{200, 0, 0}));
 }
-
-TEST_F(Torus, LeavesTheWideLensAndAdditiveBlending) {
-    drawTorusAt(120.0f);
-    double projection[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    EXPECT_NEAR(projection[5], lens, 1e-6);
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint src = 0, dst = 0, stack = 0;
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(src, GL_ONE);
-    EXPECT_EQ(dst, GL_ONE);
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &stack);
-    EXPECT_EQ(stack, 1);
-    float clear[4] = {1, 1, 1, 1};
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(clear[0], 0.0f);
-    EXPECT_EQ(clear[3], 0.0f);
-}

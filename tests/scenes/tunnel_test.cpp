@@ -128,28 +128,6 @@ TEST_F(Tunnel, FogIsOffFromTheFirstFrameAndTheFogStateIsSet) {
     EXPECT_FLOAT_EQ(colour[3], 1.0f);
 }
 
-TEST_F(Tunnel, ClearsWithThePreviousFramesColourAndLeavesTheDepthTestOff) {
-    enterAfterShipScene();
-    drawTunnelAt(75.0f);
-    EXPECT_TRUE(pixelNear(pixel(320, 240), rgb(0.8, 0.8, 0.8), 1));
-    drawTunnelAt(75.1f);
-    EXPECT_TRUE(pixelNear(pixel(320, 240), rgb(0.5, 0.5, 0.5), 1));
-
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint src = 0, dst = 0, stack = 0, textureStack = 0;
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(src, GL_SRC_ALPHA);
-    EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &stack);
-    glGetIntegerv(GL_TEXTURE_STACK_DEPTH, &textureStack);
-    EXPECT_EQ(stack, 1);
-    EXPECT_EQ(textureStack, 1);
-}
-
 // A marker on the close-up's own y axis (its x is squashed and it rocks about y,
 // so the marker follows the first turn alone): at 50 model units it lies at eye
 // (0.3 + 0.3 cos a, -0.3 - 0.3 sin a sin 70, -2 - 0.3 sin a cos 70).
