@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>  // jpeglib.h needs size_t and FILE first
+#include <cstdlib>
 #include <jpeglib.h>
 #include <png.h>
 
