@@ -217,6 +217,24 @@ TEST(CaptureCommandLine, InterruptedVideoIsPlayableWithWhatWasCaptured) {
     ASSERT_EQ(fields["duration"].size(), 3u);
     EXPECT_NEAR(std::stod(fields["duration"][0]), frames / 60.0, 0.02);
     EXPECT_NEAR(std::stod(fields["duration"][1]), frames / 60.0, 0.05);
+
+    // A folder keeps its whole frames, and its soundtrack is cut to match them.
+    std::string folder = out.file("frames");
+    run = runCapture({"--size", size(), "--fps", "10", "--out", folder}, captureDataDir(), "", [&] {
+        std::error_code ec;
+        return fs::exists(folder + "/frame-000005.png", ec);
+    });
+    EXPECT_EQ(run.exitCode, 130) << run.errorText;
+    int pictures = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().extension() != ".png") continue;
+        Picture picture;
+        EXPECT_TRUE(readPngFile(entry.path().string(), &picture)) << entry.path();
+        ++pictures;
+    }
+    EXPECT_GE(pictures, 5);
+    EXPECT_LT(pictures, 1450);
+    EXPECT_EQ(fs::file_size(folder + "/soundtrack.wav"), 44u + uintmax_t(pictures) * captureSoundRate / 10 * 2);
 }
 
 TEST(CaptureCommandLine, FailuresExitOneWithAClearMessage) {

@@ -108,6 +108,19 @@ bool writePng(const std::string& path, int width, int height, const uint8_t* rgb
               std::string* error);
 // RGB PNG; compression 0 (fastest) .. 9 (smallest).
 
+struct FrameFolder;
+
+FrameFolder* startFrameFolder(const std::string& folder, int width, int height);
+// Writes frame-NNNNNN.png files on a thread of its own, so PNG compression overlaps
+// the rendering of the next frames.
+
+bool addFolderFrame(FrameFolder* folder, int64_t number, const std::vector<uint8_t>& rgb, std::string* error);
+// Queues the picture (waiting while two are already queued). False, with the reason,
+// once a write has failed.
+
+bool finishFrameFolder(FrameFolder* folder, std::string* error);
+// Waits for the queued pictures; false when any could not be written.
+
 std::string findProgram(const std::string& name);
 // The program's full path found on PATH, empty when it is not there.
 

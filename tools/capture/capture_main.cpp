@@ -89,6 +89,7 @@ int captureSpan(const CaptureOptions& o, const Soundtrack& sound) {
     auto soundFramesUpTo = [&](int64_t frames) { return soundFramesIn(sound, o.from + o.fps.seconds(frames)) - soundStart; };
     const std::string wavPath = (fs::path(o.out) / "soundtrack.wav").string();
     VideoEncoder* encoder = nullptr;
+    FrameFolder* frameFolder = nullptr;
 
     if (o.kind == OutputKind::video) {
         std::string ffmpeg = findProgram("ffmpeg");
@@ -105,6 +106,7 @@ int captureSpan(const CaptureOptions& o, const Soundtrack& sound) {
         if (!fs::is_directory(o.out, ec)) return failWith("cannot make the folder " + o.out);
         // Written first, whole, so an unwritable folder shows before any rendering.
         if (!writeWav(wavPath, sound, o.from, soundFramesUpTo(o.frameCount), &error)) return failWith(error);
+        frameFolder = startFrameFolder(o.out, o.width, o.height);
     }
 
     // Ctrl+C (or a polite kill) ends the capture after the current frame, leaving a
@@ -136,25 +138,21 @@ int captureSpan(const CaptureOptions& o, const Soundtrack& sound) {
                 failed = true;
                 break;
             }
-        } else {
-            char name[32];
-            std::snprintf(name, sizeof name, "frame-%06lld.png", (long long)i);
-            if (!writePng((fs::path(o.out) / name).string(), o.width, o.height, rgb.data(), 1, &error)) {
-                failed = true;
-                break;
-            }
+        } else if (!addFolderFrame(frameFolder, i, rgb, &error)) {
+            failed = true;
+            break;
         }
         done = i;
         progress.show(done, o.frameCount);
     }
 
-    if (encoder) {
-        std::string finishError;
-        if (!finishVideoEncoder(encoder, &finishError) && !failed) {
-            error = finishError;
-            failed = true;
-        }
-    } else if (done < o.frameCount) {
+    std::string finishError;
+    bool finished = encoder ? finishVideoEncoder(encoder, &finishError) : finishFrameFolder(frameFolder, &finishError);
+    if (!finished && !failed) {
+        error = finishError;
+        failed = true;
+    }
+    if (o.kind == OutputKind::folder && !failed && done < o.frameCount) {
         // Stopped early: cut the soundtrack to the frames there are.
         std::string wavError;
         writeWav(wavPath, sound, o.from, soundFramesUpTo(done), &wavError);

@@ -14,8 +14,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "capture.h"
@@ -51,6 +54,82 @@ bool writePng(const std::string& path, int width, int height, const uint8_t* rgb
     return ok;
 }
 
+struct FrameFolder {
+    std::string folder;
+    int width = 0, height = 0;
+    std::thread worker;
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<std::pair<int64_t, std::vector<uint8_t>>> queue;
+    std::vector<std::vector<uint8_t>> spare;
+    bool closing = false;
+    std::string error;  // the first failure; set, the worker stops writing
+};
+
+namespace {
+void writeFolderFrames(FrameFolder* f) {
+    std::unique_lock<std::mutex> hold(f->lock);
+    for (;;) {
+        f->changed.wait(hold, [f] { return f->closing || !f->queue.empty(); });
+        if (f->queue.empty()) return;
+        int64_t number = f->queue.front().first;
+        std::vector<uint8_t> rgb = std::move(f->queue.front().second);
+        hold.unlock();
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%06lld.png", (long long)number);
+        std::string error;
+        // Fastest compression: a frame costs about as much to compress as to render.
+        bool ok = writePng(f->folder + name, f->width, f->height, rgb.data(), 1, &error);
+        hold.lock();
+        f->queue.pop_front();
+        f->spare.push_back(std::move(rgb));
+        if (!ok && f->error.empty()) f->error = error;
+        if (!f->error.empty()) f->queue.clear();
+        f->changed.notify_all();
+    }
+}
+}  // namespace
+
+FrameFolder* startFrameFolder(const std::string& folder, int width, int height) {
+    FrameFolder* f = new FrameFolder;
+    f->folder = folder;
+    f->width = width;
+    f->height = height;
+    f->worker = std::thread(writeFolderFrames, f);
+    return f;
+}
+
+bool addFolderFrame(FrameFolder* f, int64_t number, const std::vector<uint8_t>& rgb, std::string* error) {
+    std::unique_lock<std::mutex> hold(f->lock);
+    f->changed.wait(hold, [f] { return f->queue.size() < 2 || !f->error.empty(); });
+    if (!f->error.empty()) {
+        *error = f->error;
+        return false;
+    }
+    std::vector<uint8_t> copy;
+    if (!f->spare.empty()) {
+        copy = std::move(f->spare.back());
+        f->spare.pop_back();
+    }
+    copy.assign(rgb.begin(), rgb.end());
+    f->queue.emplace_back(number, std::move(copy));
+    f->changed.notify_all();
+    return true;
+}
+
+bool finishFrameFolder(FrameFolder* f, std::string* error) {
+    {
+        std::lock_guard<std::mutex> hold(f->lock);
+        f->closing = true;
+        f->changed.notify_all();
+    }
+    f->worker.join();
+    bool ok = f->error.empty();
+    if (!ok) *error = f->error;
+    delete f;
+    return ok;
+}
+
 std::string findProgram(const std::string& name) {
     const char* path = std::getenv("PATH");
     std::string dirs = path ? path : "/usr/bin:/bin";
@@ -77,6 +156,7 @@ struct VideoEncoder {
     pid_t pid = -1;
     int picturePipe = -1, soundPipe = -1;
     std::deque<std::vector<uint8_t>> pictures;  // waiting for the picture pipe
+    std::vector<std::vector<uint8_t>> spare;    // sent, kept for reuse (no page faults)
     size_t pictureOffset = 0;                   // bytes of pictures.front() already sent
     std::vector<uint8_t> sound;                 // waiting for the sound pipe
     size_t soundOffset = 0;
@@ -203,6 +283,7 @@ bool pump(VideoEncoder* e, bool wait) {
         if (fds[i].fd == e->picturePipe) {
             e->pictureOffset += size_t(written);
             if (e->pictureOffset == e->pictures.front().size()) {
+                e->spare.push_back(std::move(e->pictures.front()));
                 e->pictures.pop_front();
                 e->pictureOffset = 0;
             }
@@ -222,7 +303,10 @@ bool pump(VideoEncoder* e, bool wait) {
 bool writeVideoFrame(VideoEncoder* e, const uint8_t* rgb, size_t rgbBytes, const std::vector<int16_t>& pcm) {
     const uint8_t* pcmBytes = reinterpret_cast<const uint8_t*>(pcm.data());
     e->sound.insert(e->sound.end(), pcmBytes, pcmBytes + pcm.size() * sizeof(int16_t));
-    e->pictures.emplace_back(rgb, rgb + rgbBytes);
+    if (e->spare.empty()) e->spare.emplace_back();
+    e->pictures.push_back(std::move(e->spare.back()));
+    e->spare.pop_back();
+    e->pictures.back().assign(rgb, rgb + rgbBytes);
     // A few pictures in hand keep ffmpeg busy; beyond that wait for it, unless all
     // the sound so far is out (then it may be waiting for more: render on). The hard
     // limit only guards memory against an ffmpeg that stops reading pictures.

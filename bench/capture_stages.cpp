@@ -1,0 +1,97 @@
+// Where the capture's time goes: per frame, rendering (the demo's frame, finished),
+// reading the picture back, and writing it as a PNG, for a few seconds of every
+// scene; then what a single picture late in the demo costs with the short frame
+// history against the whole one. Prints figures; asserts nothing.
+//
+//   bench_capture_stages [folder] [WxH]   folder holding data/ (default: current)
+#include <GL/gl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "capture.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// Processor seconds of the whole process, renderer threads included: steadier than
+// wall time on a machine shared with other work.
+double processorSeconds() {
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) + 1e-6 * double(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && chdir(argv[1]) != 0) {
+        std::fprintf(stderr, "cannot enter %s\n", argv[1]);
+        return 1;
+    }
+    int width = 640, height = 480;
+    if (argc > 2 && std::sscanf(argv[2], "%dx%d", &width, &height) != 2) return 1;
+    Soundtrack sound;
+    if (!loadSoundtrack("data/sound/vorrend.ogg", &sound)) std::printf("(no soundtrack: silent spectrum)\n");
+    std::string error;
+    auto start = Clock::now();
+    if (!startCaptureRenderer(width, height, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    std::printf("start-up (context, assets): %.3f s\n", since(start));
+
+    const FrameRate fps{60, 1};
+    const struct {
+        const char* scene;
+        double from;
+    } spans[] = {{"opening", 5}, {"gallery", 30}, {"ship", 50}, {"tunnel", 75}, {"treasure room", 95},
+                 {"torus", 115}, {"ship (end)", 135}};
+    const int frames = 120;
+    std::vector<uint8_t> rgb;
+    std::printf("%dx%d, %d frames each, ms per frame (wall; processor for a whole captured frame):\n", width,
+                height, frames);
+    std::printf("  %-14s %8s %8s %8s %8s %10s\n", "scene", "render", "read", "png(1)", "quiet", "processor");
+    for (const auto& span : spans) {
+        for (const PlannedFrame& f : shortHistory(fps, span.from)) renderPlannedFrame(f, sound);
+        double render = 0, read = 0, png = 0, quiet = 0, processor = 0;
+        for (int i = 0; i < frames; ++i) {
+            double p0 = processorSeconds();
+            double t = span.from + fps.seconds(i);
+            auto t0 = Clock::now();
+            renderPlannedFrame({float(t), musicSecondsAt(fps, t), false}, sound);
+            glFinish();
+            auto t1 = Clock::now();
+            readFrame(width, height, &rgb);
+            auto t2 = Clock::now();
+            writePng("/dev/null", width, height, rgb.data(), 1, &error);
+            auto t3 = Clock::now();
+            processor += processorSeconds() - p0;
+            renderPlannedFrame({float(t), musicSecondsAt(fps, t), true}, sound);
+            glFinish();
+            quiet += since(t3);
+            render += std::chrono::duration<double>(t1 - t0).count();
+            read += std::chrono::duration<double>(t2 - t1).count();
+            png += std::chrono::duration<double>(t3 - t2).count();
+        }
+        std::printf("  %-14s %8.2f %8.2f %8.2f %8.2f %10.2f\n", span.scene, 1e3 * render / frames,
+                    1e3 * read / frames, 1e3 * png / frames, 1e3 * quiet / frames, 1e3 * processor / frames);
+    }
+
+    for (bool whole : {false, true}) {
+        auto t0 = Clock::now();
+        std::vector<PlannedFrame> history = whole ? fullHistory(fps, 144.0) : shortHistory(fps, 144.0);
+        for (const PlannedFrame& f : history) renderPlannedFrame(f, sound);
+        renderPlannedFrame({144.0f, musicSecondsAt(fps, 144.0), false}, sound);
+        readFrame(width, height, &rgb);
+        std::printf("picture at 144 s after the %s history (%zu frames): %.3f s\n", whole ? "whole" : "short",
+                    history.size(), since(t0));
+    }
+    return 0;
+}
