@@ -71,6 +71,7 @@ bool generateDataSet(const std::string& dataDir, int threads, std::string* error
             if (bytes.empty()) fail(why.empty() ? "cannot encode " + name : why);
             else if (!writeFile(root / name, bytes, &why)) fail(why);
         }
+        releasePictureFonts();
         for (const NamedMeshFile& file : meshFiles()) {
             std::string why;
             if (!writeFile(root / file.path, writeEbr(file.make()), &why)) fail(why);

@@ -39,6 +39,7 @@ const std::vector<NamedMeshFile>& meshFiles();
 // name's extension). Empty with a reason for an unknown name.
 std::string paintPicture(const std::string& relativePath, std::string* error);
 std::vector<std::string> pictureNames();  // the 36 picture paths, load order
+void releasePictureFonts();  // drops the calling thread's font map once it is done painting
 
 // ---- soundtrack (soundtrack.cpp) -------------------------------------------------
 constexpr int soundRate = 44100;

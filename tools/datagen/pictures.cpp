@@ -1298,3 +1298,5 @@ std::string paintPicture(const std::string& relativePath, std::string* error) {
     }
     return it->second();
 }
+
+void releasePictureFonts() { pango_cairo_font_map_set_default(nullptr); }
