@@ -194,6 +194,58 @@ TEST(DataSet, AdditivePicturesHaveBlackBackgrounds) {
     }
 }
 
+// Textures that repeat across a surface must not show a seam where they wrap: the
+// step from the last column to the first (and last row to first) is no bigger than
+// the biggest step inside the picture.
+TEST(DataSet, RepeatingTexturesWrapWithoutASeam) {
+    for (const char* name : {"pic/vann.png", "pic/stone.png", "pic/skutetex/tau.png", "pic/skutetex/tre.png",
+                             "pic/skutetex/tre2.png", "pic/skutetex/tre3.png", "pic/skutetex/tre4.png"}) {
+        DecodedPng png = decodePng(name);
+        const int w = png.px.width, h = png.px.height, n = png.px.components;
+        auto value = [&](int x, int y) {
+            const uint8_t* p = png.px.data.get() + (size_t(y) * w + x) * n;
+            return p[0] + p[1] + p[2];
+        };
+        auto columnStep = [&](int a, int b) {
+            double sum = 0;
+            for (int y = 0; y < h; ++y) sum += std::abs(value(a, y) - value(b, y));
+            return sum / h;
+        };
+        auto rowStep = [&](int a, int b) {
+            double sum = 0;
+            for (int x = 0; x < w; ++x) sum += std::abs(value(x, a) - value(x, b));
+            return sum / w;
+        };
+        double inside = 0, insideRows = 0;
+        for (int x = 0; x + 1 < w; ++x) inside = std::max(inside, columnStep(x, x + 1));
+        for (int y = 0; y + 1 < h; ++y) insideRows = std::max(insideRows, rowStep(y, y + 1));
+        EXPECT_LE(columnStep(w - 1, 0), 1.1 * inside + 4) << name << " seam between right and left edge";
+        EXPECT_LE(rowStep(h - 1, 0), 1.1 * insideRows + 4) << name << " seam between bottom and top edge";
+    }
+}
+
+// The scrolling strips repeat too: no letter may be cut where the picture wraps.
+TEST(DataSet, TextStripsWrapBetweenWords) {
+    DecodedPng greet = decodePng("pic/greet.png"), cred = decodePng("pic/cred.png");
+    for (double v = 0.02; v < 1; v += 0.04) {
+        EXPECT_EQ(greet.at(0.001, v)[3], 0) << v;
+        EXPECT_EQ(greet.at(0.999, v)[3], 0) << v;
+        auto left = cred.at(0.001, v), right = cred.at(0.999, v);
+        EXPECT_LT(left[0] + left[1] + left[2], 12) << v;
+        EXPECT_LT(right[0] + right[1] + right[2], 12) << v;
+    }
+}
+
+// Full-view overlays lie under the screen frame, whose window spans 13.5 % to 86.5 %
+// of the view's picture: the closing text and the title must sit inside it.
+TEST(DataSet, ClosingPictureKeepsItsTextInsideTheScreenFrame) {
+    DecodedPng closing = decodePng("pic/tg05.png");
+    for (double u = 0.005; u < 1; u += 0.01)
+        for (double v : {0.05, 0.12, 0.88, 0.95}) ASSERT_LT(closing.at(u, v)[3], 8) << u << "," << v;
+    for (double v = 0.005; v < 1; v += 0.01)
+        for (double u : {0.05, 0.12, 0.88, 0.95}) ASSERT_LT(closing.at(u, v)[3], 160) << u << "," << v;
+}
+
 // ---- the meshes --------------------------------------------------------------------
 
 TEST(DataSet, ObjectsRoundTripThroughTheLoader) {
@@ -235,6 +287,76 @@ TEST(DataSet, ObjectsMeetTheLimitsAndHaveAFiniteNormalAtEveryVertex) {
     EXPECT_LE(sphere.meshes[0].vertexCount, 10000);
     EXPECT_GE(loadObject("objects/tunnel.ebr", 0.15f).meshes[0].vertexCount, 2000);
     EXPECT_GE(loadObject("objects/torus.ebr", 0.15f).meshes[0].vertexCount, 2000);
+}
+
+// Smooth shading and sphere mapping need normals on the outside of closed shapes.
+TEST(Framing, ClosedShapesFaceOutwards) {
+    const mesh sphere = loadObject("objects/kule.ebr", 0.15f).meshes[0];
+    for (int32_t v = 0; v < sphere.vertexCount; ++v) {
+        const Vec3& n = sphere.normals[v];
+        const float* p = &sphere.positions[3 * v];
+        ASSERT_GT(n.x * p[0] + n.y * p[1] + n.z * p[2], 0) << "sphere vertex " << v;
+    }
+    // The torus: away from the circle through the middle of its tube.
+    const mesh torus = loadObject("objects/torus.ebr", 0.15f).meshes[0];
+    const double tilt = 35 * M_PI / 180, ay = std::cos(tilt), az = std::sin(tilt), ring = 80 * 0.15;
+    for (int32_t v = 0; v < torus.vertexCount; ++v) {
+        const float* p = &torus.positions[3 * v];
+        double along = p[1] * ay + p[2] * az;
+        double rx = p[0], ry = p[1] - along * ay, rz = p[2] - along * az, r = std::sqrt(rx * rx + ry * ry + rz * rz);
+        double cx = rx / r * ring, cy = ry / r * ring, cz = rz / r * ring;  // nearest point of the core circle
+        const Vec3& n = torus.normals[v];
+        ASSERT_GT(n.x * (p[0] - cx) + n.y * (p[1] - cy) + n.z * (p[2] - cz), 0) << "torus vertex " << v;
+    }
+    // Every face of the treasure cube faces away from its centre.
+    tegn3d cube = loadObject("objects/kube2.ebr", 0.1f);
+    for (const mesh& face : cube.meshes)
+        for (int32_t v = 0; v < face.vertexCount; ++v) {
+            const float* p = &face.positions[3 * v];
+            EXPECT_GT(face.normals[v].x * p[0] + face.normals[v].y * p[1] + face.normals[v].z * p[2], 0);
+        }
+}
+
+// The ship's hull, deck and windows face the viewer from outside the ship.
+TEST(Framing, ShipPartsFaceOutwardAndUp) {
+    tegn3d ship = loadObject("objects/skute2.ebr", 0.1f);
+    const mesh& hull = ship.meshes[0];
+    int outward = 0, midships = 0;
+    for (int32_t v = 0; v < hull.vertexCount; ++v) {
+        const float* p = &hull.positions[3 * v];
+        if (std::fabs(p[1]) > 15) continue;  // the middle of the hull, clear of stern and keel fin
+        ++midships;
+        // away from the line along the ship at mid-hull height
+        if (hull.normals[v].x * p[0] + hull.normals[v].z * (p[2] + 6.0f) > 0) ++outward;
+    }
+    EXPECT_GT(midships, 100);
+    EXPECT_GE(outward, midships * 99 / 100);
+    for (const Vec3& n : ship.meshes[1].normals) ASSERT_GT(n.z, 0.9f) << "deck planks face up";
+    const mesh& windows = ship.meshes[8];
+    for (int32_t v = 0; v < windows.vertexCount; ++v) {
+        const float* p = &windows.positions[3 * v];
+        const Vec3& n = windows.normals[v];
+        ASSERT_GT(n.x * p[0] + n.y * (p[1] + 20.0f), 0) << "window " << v / 4 << " faces into the cabin";
+    }
+}
+
+// The treasure room turns the cube 90 degrees about x before its spin: the pictures on
+// its sides must stand upright, the top of the picture (t = 0) higher on the screen.
+TEST(Framing, TreasureCubeSidePicturesStandUpright) {
+    tegn3d cube = loadObject("objects/kube2.ebr", 0.1f);
+    Mat model = translate(0, 2, -31) * rotate(90, 1, 0, 0);
+    int sides = 0;
+    for (const mesh& face : cube.meshes) {
+        if (std::fabs(face.normals[0].z) > 0.5f) continue;  // top and bottom
+        ++sides;
+        double topY = 0, bottomY = 0;
+        for (int32_t v = 0; v < face.vertexCount; ++v) {
+            double y = model.apply(face.positions[3 * v], face.positions[3 * v + 1], face.positions[3 * v + 2])[1];
+            (face.texCoords[2 * v + 1] < 0.5f ? topY : bottomY) += y;
+        }
+        EXPECT_GT(topY, bottomY);
+    }
+    EXPECT_EQ(sides, 4);
 }
 
 // The ship scene turns the water by 75 degrees; light 0 sits at (30, 30, 50) in eye
@@ -395,6 +517,54 @@ TEST(Soundtrack, KickMakesTheLowestSpectrumBinPulseOnTheBeat) {
         EXPECT_GT(onBeat, 0.03) << "from " << start << " s";
         EXPECT_GT(onBeat, 3 * beforeBeat) << "from " << start << " s";
     }
+}
+
+double rmsBetween(const DecodedSound& s, double t0, double t1) {
+    double sum = 0;
+    size_t a = size_t(t0 * s.rate) * 2, b = std::min(s.samples.size(), size_t(t1 * s.rate) * 2);
+    for (size_t i = a; i < b; ++i) sum += double(s.samples[i]) * s.samples[i];
+    return std::sqrt(sum / double(b - a));
+}
+
+// The music follows the timeline: a calm intro without a beat, the full band on the
+// ship, and an outro that fades.
+TEST(Soundtrack, SectionsFollowTheTimeline) {
+    const DecodedSound& s = soundtrack();
+    std::vector<float> mono = mixToMono(s);
+    float mags[256];
+    double onBeat = 0, beforeBeat = 0;
+    for (double t = 2; t < 18; t += 0.5) {
+        spectrumOfPlayed(mono, int64_t((t + 0.04) * s.rate), mags);
+        onBeat += mags[0];
+        spectrumOfPlayed(mono, int64_t((t + 0.49) * s.rate), mags);
+        beforeBeat += mags[0];
+    }
+    EXPECT_LT(onBeat, 1.5 * beforeBeat) << "no kick in the intro";
+    EXPECT_LT(rmsBetween(s, 0, 20), 0.7 * rmsBetween(s, 40, 70)) << "the intro is calmer than the main theme";
+    EXPECT_GT(rmsBetween(s, 108, 126), 0.9 * rmsBetween(s, 88, 106)) << "the torus part is at least as loud";
+    EXPECT_LT(rmsBetween(s, 140, 145), 0.5 * rmsBetween(s, 126, 134)) << "the outro fades";
+}
+
+// The encoder keeps every frame and the level of what it is given, and writes the
+// same stream serial number every time.
+TEST(Soundtrack, EncoderKeepsLengthAndLevel) {
+    const int rate = 44100, frames = rate + 123;
+    std::vector<float> stereo(size_t(frames) * 2);
+    for (int i = 0; i < frames; ++i) {
+        stereo[2 * i] = 0.5f * float(std::sin(2 * M_PI * 440 * i / rate));
+        stereo[2 * i + 1] = 0.25f * float(std::sin(2 * M_PI * 660 * i / rate));
+    }
+    std::string ogg = encodeOggVorbis(stereo, rate, 0.4f);
+    ASSERT_GT(ogg.size(), 58u);
+    EXPECT_EQ(ogg.substr(0, 4), "OggS");
+    EXPECT_EQ(ogg, encodeOggVorbis(stereo, rate, 0.4f));
+    ScratchDir dir;
+    dir.write("tone.ogg", ogg);
+    DecodedSound back;
+    ASSERT_TRUE(decodeOggFile(dir.file("tone.ogg"), &back));
+    EXPECT_EQ(back.channels, 2);
+    EXPECT_EQ(back.frames(), frames);
+    EXPECT_NEAR(rmsBetween(back, 0.1, 0.9), std::sqrt((0.5 * 0.5 + 0.25 * 0.25) / 4), 0.02);
 }
 
 // ---- determinism -------------------------------------------------------------------
