@@ -14,7 +14,8 @@ const char* captureUsage() {
            "  --out PATH   a folder (frame-000001.png ... and soundtrack.wav), or a video\n"
            "               file ending in .mp4, .mkv or .webm (needs ffmpeg)\n"
            "  --size WxH   picture size, 4:3 (default 640x480; videos need even sizes)\n"
-           "  --fps N      frames per second, whole or a fraction such as 60000/1001 (default 60)\n"
+           "  --fps N      frames per second, whole or a fraction such as 60000/1001 (default 60);\n"
+           "               with --time, the rate of the frames that lead up to the picture\n"
            "  --from A     first second of the span (default 0)\n"
            "  --to B       last second of the span (default and at most 145)\n"
            "  --time T     one picture of the demo at T seconds (0 < T <= 145)\n";
