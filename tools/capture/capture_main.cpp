@@ -148,6 +148,12 @@ int captureSpan(const CaptureOptions& o, const Soundtrack& sound) {
 
     std::string finishError;
     bool finished = encoder ? finishVideoEncoder(encoder, &finishError) : finishFrameFolder(frameFolder, &finishError);
+    if (interrupted && done == 0) {
+        // Nothing to keep: a video without pictures is no file at all.
+        if (o.kind == OutputKind::video) std::remove(o.out.c_str());
+        std::fprintf(stderr, "vorrend-capture: interrupted before the first frame; nothing captured\n");
+        return 130;
+    }
     if (!finished && !failed) {
         error = finishError;
         failed = true;
