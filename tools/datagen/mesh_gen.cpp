@@ -111,6 +111,23 @@ struct Builder {
         (void)first;
     }
 
+    // Adds a copy of every triangle so far, facing the other way and moved `gap`
+    // behind the surface along its smooth vertex normals.
+    void twoSided(double gap) {
+        const size_t vertices = m.positions.size() / 3, triangles = m.indices.size() / 3;
+        std::vector<V3> normals(vertices);
+        auto at = [&](size_t k) { return V3{m.positions[3 * k], m.positions[3 * k + 1], m.positions[3 * k + 2]}; };
+        for (size_t t = 0; t < triangles; ++t) {
+            uint32_t a = m.indices[3 * t], b = m.indices[3 * t + 1], c = m.indices[3 * t + 2];
+            V3 n = cross(at(b) - at(a), at(c) - at(a));
+            for (uint32_t k : {a, b, c}) normals[k] = normals[k] + n;
+        }
+        const uint32_t base = uint32_t(vertices);
+        for (size_t k = 0; k < vertices; ++k) vertex(at(k) - unit(normals[k]) * gap, m.uv[2 * k], m.uv[2 * k + 1]);
+        for (size_t t = 0; t < triangles; ++t)
+            tri(base + m.indices[3 * t], base + m.indices[3 * t + 2], base + m.indices[3 * t + 1]);
+    }
+
     // A box with centre c, half extents along three orthonormal axes, outward faces.
     void box(V3 c, V3 ax, V3 ay, V3 az, double hx, double hy, double hz, double uvScale = 1) {
         V3 X = ax * hx, Y = ay * hy, Z = az * hz;
@@ -447,6 +464,11 @@ std::vector<EbrMesh> shipObject() {
             return V3{6 * std::sin(u * 5.0) * u, y, z};
         },
         [](double u, double v) { return std::make_pair(u, v); });
+
+    // Lighting is one-sided: the back of a sail would be shaded with its front's
+    // normal and go dark whenever the light is behind it. A second skin, a hair behind
+    // and facing the other way, wins the depth test from that side instead.
+    sails.twoSided(1.2);
 
     // Shrouds: from below each mast's upper yards down to the hull's sides.
     for (const Mast& m : masts) {
