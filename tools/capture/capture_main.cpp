@@ -1,8 +1,8 @@
 // vorrend-capture: renders the demo headless, frame-exact, to a PNG picture, a folder
 // of PNG frames with the soundtrack, or a video encoded by ffmpeg.
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -43,6 +43,26 @@ bool canCreateFile(const std::string& path, std::string* error) {
     return true;
 }
 
+const char* noFfmpeg =
+    "a video needs the ffmpeg program, which is not installed; install it with "
+    "'sudo apt-get install ffmpeg', or capture to a folder of PNG frames instead";
+
+// Output problems show before the assets are loaded and anything is rendered.
+bool checkOutput(const CaptureOptions& o, std::string* error) {
+    if (o.kind == OutputKind::folder) {
+        std::error_code ec;
+        fs::create_directories(o.out, ec);
+        if (fs::is_directory(o.out, ec)) return true;
+        *error = "cannot make the folder " + o.out;
+        return false;
+    }
+    if (o.kind == OutputKind::video && findProgram("ffmpeg").empty()) {
+        *error = noFfmpeg;
+        return false;
+    }
+    return canCreateFile(o.out, error);
+}
+
 std::string clockText(double seconds) {
     long s = long(seconds + 0.5);
     char text[32];
@@ -73,7 +93,6 @@ struct Progress {
 
 int capturePicture(const CaptureOptions& o, const Soundtrack& sound) {
     std::string error;
-    if (!canCreateFile(o.out, &error)) return failWith(error);
     for (const PlannedFrame& frame : shortHistory(o.fps, o.time)) renderPlannedFrame(frame, sound);
     renderPlannedFrame({float(o.time), musicSecondsAt(o.fps, o.time), false}, sound);
     std::vector<uint8_t> rgb;
@@ -86,24 +105,19 @@ int captureSpan(const CaptureOptions& o, const Soundtrack& sound) {
     std::string error;
     // The sound of frame i is the music from A + (i - 1)/fps to A + i/fps.
     const int64_t soundStart = soundFramesIn(sound, o.from);
-    auto soundFramesUpTo = [&](int64_t frames) { return soundFramesIn(sound, o.from + o.fps.seconds(frames)) - soundStart; };
+    auto soundFramesUpTo = [&](int64_t frames) {
+        return soundFramesIn(sound, o.from + o.fps.seconds(frames)) - soundStart;
+    };
     const std::string wavPath = (fs::path(o.out) / "soundtrack.wav").string();
     VideoEncoder* encoder = nullptr;
     FrameFolder* frameFolder = nullptr;
 
     if (o.kind == OutputKind::video) {
         std::string ffmpeg = findProgram("ffmpeg");
-        if (ffmpeg.empty())
-            return failWith(
-                "a video needs the ffmpeg program, which is not installed; install it with "
-                "'sudo apt-get install ffmpeg', or capture to a folder of PNG frames instead");
-        if (!canCreateFile(o.out, &error)) return failWith(error);
+        if (ffmpeg.empty()) return failWith(noFfmpeg);
         encoder = startVideoEncoder(ffmpeg, o.out, o.width, o.height, o.fps, sound.channels, sound.rate, &error);
         if (!encoder) return failWith(error);
     } else {
-        std::error_code ec;
-        fs::create_directories(o.out, ec);
-        if (!fs::is_directory(o.out, ec)) return failWith("cannot make the folder " + o.out);
         // Written first, whole, so an unwritable folder shows before any rendering.
         if (!writeWav(wavPath, sound, o.from, soundFramesUpTo(o.frameCount), &error)) return failWith(error);
         frameFolder = startFrameFolder(o.out, o.width, o.height);
@@ -166,7 +180,8 @@ int captureSpan(const CaptureOptions& o, const Soundtrack& sound) {
     if (failed) return failWith(error);
 
     char line[600];
-    std::snprintf(line, sizeof line, "vorrend-capture: %s%lld frames (%.3f s at %.6g fps, %dx%d) to %s in %.1f s, %.1f fps",
+    std::snprintf(line, sizeof line,
+                  "vorrend-capture: %s%lld frames (%.3f s at %.6g fps, %dx%d) to %s in %.1f s, %.1f fps",
                   interrupted ? "interrupted; " : "", (long long)done, o.fps.seconds(done), o.fps.value(), o.width,
                   o.height, o.out.c_str(), progress.elapsed(), done / std::max(progress.elapsed(), 1e-6));
     progress.summary(line);
@@ -191,6 +206,7 @@ int main(int argc, char** argv) {
         return failWith("no data/ folder in " + fs::current_path(ec).string() +
                         "; run it in the folder that holds the demo's data/");
 
+    if (!checkOutput(options, &error)) return failWith(error);
     Soundtrack sound;
     if (!loadSoundtrack("data/sound/vorrend.ogg", &sound) && options.kind != OutputKind::picture)
         std::fprintf(stderr, "vorrend-capture: no readable data/sound/vorrend.ogg; the soundtrack will be silent\n");

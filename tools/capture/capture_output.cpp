@@ -175,12 +175,14 @@ VideoEncoder* startVideoEncoder(const std::string& ffmpeg, const std::string& ou
                                 const FrameRate& fps, int channels, int rate, std::string* error) {
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     const std::string frameRate = std::to_string(fps.num) + "/" + std::to_string(fps.den);
+    // Raw inputs need no probing; probing one pipe would stall the other.
     std::vector<std::string> args = {ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-                                     "-thread_queue_size", "64", "-probesize", "32", "-analyzeduration", "0", "-f", "rawvideo", "-pix_fmt", "rgb24",
-                                     "-video_size", size, "-framerate", frameRate, "-i", "pipe:0",
-                                     "-thread_queue_size", "512", "-probesize", "32", "-analyzeduration", "0", "-f", "s16le", "-ar", std::to_string(rate),
-                                     "-ac", std::to_string(channels), "-i", "pipe:3",
-                                     "-map", "0:v", "-map", "1:a"};
+                                     "-thread_queue_size", "64", "-probesize", "32", "-analyzeduration", "0",
+                                     "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size,
+                                     "-framerate", frameRate, "-i", "pipe:0",
+                                     "-thread_queue_size", "512", "-probesize", "32", "-analyzeduration", "0",
+                                     "-f", "s16le", "-ar", std::to_string(rate), "-ac", std::to_string(channels),
+                                     "-i", "pipe:3", "-map", "0:v", "-map", "1:a"};
     const std::string ext = lowerExtension(out);
     if (ext == "webm") {
         // VP9 at its real-time setting keeps the capture near the speed of the others.
