@@ -57,18 +57,19 @@ std::vector<PlannedFrame> fullHistory(const FrameRate& fps, double firstShown) {
 // Why the short history leaves the same state as the full one. Scenes save and
 // restore nothing, but what a scene frame leaves is, item by item, either set from
 // demoTime alone, or passed on untouched, or (light 0's position only) derived from
-// the modelview it found. Which items a scene passes on is the same on every frame
-// of its window, so after any frame of a window the passed-on items hold what the
-// window's first frame found, i.e. what the previous window's last frame left, and
-// the rest depends on that frame's own time. Rendering only the last frame of each
-// window, in order, therefore leaves the state of the full history at each window's
-// end, up to light 0's position, which every frame that lights anything sets again
-// before it draws. (The blob meshes are rewritten from demoTime before every draw.)
-// Of the two frames before firstShown, the first may find another window's state
-// and draw a different picture, but leaves the right state; the second then finds
-// exactly the full history's state, so its picture is right too: a first shown frame
-// on a window bound, which draws nothing, shows it. A test checks all of this
-// against the full history across every window and bound.
+// the modelview it found. Within a window, an item one frame sets is set by every
+// later frame too (a scene's timed layers, once started, run to the window's end),
+// so after a window's last frame every item holds either that frame's own value or
+// what the window's first frame found, i.e. what the previous window's last frame
+// left. Rendering only the last frame of each window, in order, therefore leaves
+// the full history's state at each window's end, up to light 0's position, which
+// every frame that lights anything sets again before it draws. Frames on a window
+// bound draw nothing and change nothing; the blob meshes are rewritten from demoTime
+// before every draw. Of the two frames before firstShown, the first may find another
+// window's state and draw a different picture, but leaves the right state; the
+// second then finds exactly the full history's state, so its picture is right too,
+// and a first shown frame on a window bound (which draws nothing) shows it. A test
+// checks all of this against the full history across every window and bound.
 std::vector<PlannedFrame> shortHistory(const FrameRate& fps, double firstShown) {
     int64_t last = lastHistoryFrame(fps, firstShown);
     int64_t lastOfWindow[std::size(sceneWindows)] = {};
