@@ -265,9 +265,8 @@ void echo(Mix& bus, double delaySeconds, double feedback, double wet) {
 // D minor: Dm, Bb, C, A, one bar each.
 const std::vector<int> chordsMinor[4] = {{50, 53, 57, 62}, {46, 50, 53, 58}, {48, 52, 55, 60}, {45, 49, 52, 57}};
 const int rootsMinor[4] = {38, 34, 36, 33};
-// The treasure room's relative major: F, C, Dm, Bb.
-const std::vector<int> chordsMajor[4] = {{53, 57, 60, 65}, {48, 52, 55, 60}, {50, 53, 57, 62}, {46, 50, 53, 58}};
-const int rootsMajor[4] = {41, 36, 38, 34};
+// The intro's slow chords start at 1 s and last 4 s each; this is the one at t.
+int introChord(double t) { return int((t - 1) / 4) % 4; }
 
 // The main theme, eighth notes over four bars; 0 is a rest, -1 holds the note before.
 const int theme[32] = {69, 69, 74, 74, 77, 76, 74, 69, 70, 69, 65, 62, 65, 69, 70, 69,
@@ -302,15 +301,16 @@ std::vector<float> synthesiseSoundtrack() {
         double cutoff = c < 5 ? 700 : 700 + (c - 4) * 350;  // opens through the gallery
         pad(music, t0, 3.9, chordsMinor[c % 4], 0.055, cutoff);
     }
-    for (int i = 0; i < 48; ++i) {  // 8.5-20.5 s: a rising arpeggio in quarter notes
-        const auto& ch = chordsMinor[(i / 8) % 4];
-        bell(wet, 8.5 + i * beat / 2, ch[i % 4] + 12, 0.12, (i % 2) ? 0.4 : -0.4, 3.5);
+    for (int i = 0; i < 46; ++i) {  // 9-20.5 s: a rising arpeggio in eighth notes
+        double t = 9 + i * beat / 2;
+        const auto& ch = chordsMinor[introChord(t)];
+        bell(wet, t, ch[i % 4] + 12, 0.12, (i % 2) ? 0.4 : -0.4, 3.5);
     }
 
     // Build-up, 20-35 s: bass, hats, then a kick that fills in, a roll and a riser.
     for (int b = 0; b < 7; ++b) {
         double t0 = 21 + b * bar;
-        bass(music, t0, bar * 0.95, rootsMinor[b % 4], 0.22, 0.4 + b * 0.08);
+        bass(music, t0, bar * 0.95, rootsMinor[introChord(t0)], 0.22, 0.4 + b * 0.08);
     }
     for (double t = 23; t < 35 - 1e-9; t += beat / 2) hat(drums, t, 0.12 + 0.1 * ((t - 23) / 12), false, seed++);
     for (double t = 27; t < 33 - 1e-9; t += (t < 31 ? 2 * beat : beat)) kick(drums, t, 0.8);
@@ -332,7 +332,8 @@ std::vector<float> synthesiseSoundtrack() {
             hat(drums, t, 0.1, false, seed++);
         }
     }
-    for (int p = 0; p < 4; ++p) playTheme(wet, 37 + p * 4 * bar, p % 2 ? themeB : theme, 0.11);
+    // The tune's bars follow the chords: each phrase starts on a D minor bar.
+    for (int p = 0; p < 4; ++p) playTheme(wet, 35 + p * 4 * bar, p % 2 ? themeB : theme, 0.11);
     for (int i = 0; i < 8; ++i) tom(drums, 69 + i * beat / 4, 200 - i * 12, 0.4);
 
     // Tunnel, 71-86 s: the music swirls: sixteenth-note arpeggios, long gliding bass,
@@ -361,16 +362,16 @@ std::vector<float> synthesiseSoundtrack() {
     wind(music, 71, 86, 0xB0A7, [](double t) { return 0.25 * std::sin(pi * (t - 71) / 15); });
     riser(music, 83, 86, 0.35, seed++);
 
-    // Treasure room, 86-106 s: bouncing major part: kick on the beat, bass on the
+    // Treasure room, 86-106 s: a bouncing part: kick on the beat, bass on the
     // off-beats, a music-box version of the theme.
     for (int b = 0; b < 10; ++b) {
         double t0 = 86 + b * bar;
         int c = b % 4;
-        pad(music, t0, bar * 0.98, chordsMajor[c], 0.03, 2200);
+        pad(music, t0, bar * 0.98, chordsMinor[c], 0.03, 2200);
         for (int q = 0; q < 4; ++q) {
             double t = t0 + q * beat;
             kick(drums, t, 1.0);
-            bass(music, t + beat / 2, beat / 2 * 0.7, rootsMajor[c] + 12, 0.2, 1.0);
+            bass(music, t + beat / 2, beat / 2 * 0.7, rootsMinor[c] + 12, 0.2, 1.0);
             hat(drums, t + beat / 4, 0.07, false, seed++);
             hat(drums, t + beat * 3 / 4, 0.09, false, seed++);
             if (q == 3) snare(drums, t, 0.35, seed++);
@@ -379,7 +380,7 @@ std::vector<float> synthesiseSoundtrack() {
     for (int p = 0; p < 2; ++p)
         for (int i = 0; i < 32; ++i) {
             int n = (p ? themeB : theme)[i];
-            if (n > 0) bell(wet, 90 + p * 4 * bar + i * beat / 2, n + 3 + 12, 0.1, (i % 3 - 1) * 0.3, 4);
+            if (n > 0) bell(wet, 86 + p * 4 * bar + i * beat / 2, n + 12, 0.1, (i % 3 - 1) * 0.3, 4);
         }
 
     // Torus, 106-126 s: drums to the front: double kicks, heavy snare, toms, running
