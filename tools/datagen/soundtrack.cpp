@@ -148,7 +148,7 @@ void bass(Mix& m, double t0, double dur, double note, double amp, double bright 
         double t = double(i) / soundRate;
         double gate = t < dur ? 1.0 : std::exp(-(t - dur) * 60);
         double env = std::min(1.0, t * 300) * gate * (0.75 + 0.25 * std::exp(-t * 6));
-        double x = a.next(hz) + 0.6 * b.next(hz * 0.5 * 1.003);
+        double x = a.next(hz) + 0.4 * b.next(hz * 0.5 * 1.003);
         double y = f.run(x, (180 + 1400 * bright * std::exp(-t * 9)), 1.4);
         double v = amp * env * y;
         m.add(start + i, v, v);
@@ -333,7 +333,7 @@ std::vector<float> synthesiseSoundtrack() {
         }
     }
     // The tune's bars follow the chords: each phrase starts on a D minor bar.
-    for (int p = 0; p < 4; ++p) playTheme(wet, 35 + p * 4 * bar, p % 2 ? themeB : theme, 0.11);
+    for (int p = 0; p < 4; ++p) playTheme(wet, 35 + p * 4 * bar, p % 2 ? themeB : theme, 0.15);
     for (int i = 0; i < 8; ++i) tom(drums, 69 + i * beat / 4, 200 - i * 12, 0.4);
 
     // Tunnel, 71-86 s: the music swirls: sixteenth-note arpeggios, long gliding bass,
@@ -415,8 +415,8 @@ std::vector<float> synthesiseSoundtrack() {
             if (b < 4 && q % 2) snare(drums, t, 0.3, seed++);
         }
     }
-    playTheme(wet, 126, theme, 0.09);
-    playTheme(wet, 134, themeB, 0.07);
+    playTheme(wet, 126, theme, 0.12);
+    playTheme(wet, 134, themeB, 0.1);
     pad(music, 142, 0.5, {38, 50, 53, 57, 62}, 0.06, 900);
     bell(wet, 142, 74, 0.12, 0, 2.5);
     wind(music, 134, 145, 0xC0DE, [](double t) { return 0.2 * std::sin(pi * (t - 134) / 11); });
