@@ -175,11 +175,18 @@ TEST_F(Demo, WithoutOpenGLReportsAndEndsCleanly) {
 }
 
 // The one whole run: it ends by itself shortly after 145 s.
+// It plays the build's generated data set when there is one, from the build folder as
+// the play command does, and the plain test data set otherwise.
 TEST(FullRun, EndsByItselfShortlyAfter145Seconds) {
     VirtualDisplay display;
     ASSERT_TRUE(display.ok());
-    DemoFolder folder;
-    DemoProcess demo(VORREND_EXE, folder.dir.path(), withDisplay(display));
+#ifdef VORREND_DATA_ROOT
+    std::string folder = VORREND_DATA_ROOT;
+#else
+    DemoFolder testData;
+    std::string folder = testData.dir.path();
+#endif
+    DemoProcess demo(VORREND_EXE, folder, withDisplay(display));
     int code = demo.waitExit(160);
     double seconds = demo.secondsSinceStart();
     EXPECT_EQ(code, 0) << demo.stderrText();

@@ -164,7 +164,7 @@ std::vector<EbrMesh> waterObject() {
     Builder b("water");
     const double half = 110.0;  // x 0.9 in the scene: about 100 units each way, beyond the fog
     b.surface(
-        96, 96,
+        64, 64,
         [&](double u, double v) {
             double x = (u * 2 - 1) * half, y = (v * 2 - 1) * half;
             double swell = 0.35 * std::sin(x * 0.21 + y * 0.05) + 0.25 * std::sin(y * 0.33 - x * 0.11) +
@@ -268,7 +268,7 @@ std::vector<EbrMesh> tunnelObject() {
     Builder b("tunnel");
     const double y0 = -60, y1 = 1500;
     b.surface(
-        130, 48,
+        96, 40,
         [&](double u, double v) {
             double y = y0 + (y1 - y0) * u, a = 2 * pi * v;
             double r = 26 + 4 * std::sin(y * 0.013) + 1.5 * std::sin(3 * a + y * 0.02);
