@@ -20,5 +20,7 @@ packages=(
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update
-$SUDO apt-get install -y --no-install-recommends "${packages[@]}"
+# Wait for another package manager (say, unattended upgrades on a new machine) rather than fail.
+apt_options=(-o DPkg::Lock::Timeout=600)
+$SUDO apt-get "${apt_options[@]}" update
+$SUDO apt-get "${apt_options[@]}" install -y --no-install-recommends "${packages[@]}"
