@@ -6,17 +6,23 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 [ "${VORREND_SKIP_INSTALL:-0}" = 1 ] || scripts/install-deps.sh
 jobs=$(nproc)
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
 
 cmake --preset default
 cmake --build --preset default -j "$jobs"
-ctest --preset default -j "$jobs"
+ctest --preset default -j "$jobs" 2>&1 | tee -a "$log"
 
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 # The asan test preset runs a failed test once more: LeakSanitizer's exit-time
 # tracer now and then crashes on the software renderer's worker threads.
-ctest --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs" 2>&1 | tee -a "$log"
 
 cmake --preset fuzz
 cmake --build --preset fuzz -j "$jobs"
 scripts/fuzz.sh smoke
+
+# One closing line over both test runs (a failure has stopped the script above).
+awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
+     END { printf "tests: %d passed, %d failed\n", total - failed, failed }' "$log"
