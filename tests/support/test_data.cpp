@@ -1,9 +1,5 @@
 #include "test_data.h"
 
-#include <cstddef>
-#include <cstdio>  // jpeglib.h needs size_t and FILE first
-#include <cstdlib>
-#include <jpeglib.h>
 #include <png.h>
 
 #include <cmath>
@@ -12,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+
+#include "encoders.h"
 
 namespace fs = std::filesystem;
 
@@ -229,58 +227,10 @@ const std::vector<TestObject>& testObjects() {
 
 // ---- encoders -----------------------------------------------------------------
 
-namespace {
-
-struct JpegFailure {
-    jpeg_error_mgr pub;
-    jmp_buf escape;
-};
-
-void jpegEscape(j_common_ptr info) { longjmp(reinterpret_cast<JpegFailure*>(info->err)->escape, 1); }
-
-}  // namespace
-
-namespace {
-
-bool writeJpeg(int width, int height, const uint8_t* pixels, bool grey, int quality, unsigned char** buffer,
-               unsigned long* size) {
-    jpeg_compress_struct info;
-    JpegFailure failure;
-    info.err = jpeg_std_error(&failure.pub);
-    failure.pub.error_exit = jpegEscape;
-    if (setjmp(failure.escape)) {
-        jpeg_destroy_compress(&info);
-        return false;
-    }
-    jpeg_create_compress(&info);
-    jpeg_mem_dest(&info, buffer, size);
-    info.image_width = JDIMENSION(width);
-    info.image_height = JDIMENSION(height);
-    info.input_components = grey ? 1 : 3;
-    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    const int span = width * info.input_components;
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<uint8_t*>(pixels) + size_t(info.next_scanline) * span;
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    return true;
-}
-
-}  // namespace
-
 std::string encodeJpeg(int width, int height, const std::vector<uint8_t>& pixels, bool grey, int quality) {
     if (pixels.size() < size_t(width) * height * (grey ? 1 : 3)) throw std::runtime_error("encodeJpeg: too few pixels");
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    bool ok = writeJpeg(width, height, pixels.data(), grey, quality, &buffer, &size);
-    std::string out = ok ? std::string(reinterpret_cast<char*>(buffer), size) : std::string();
-    std::free(buffer);
-    if (!ok) throw std::runtime_error("encodeJpeg failed");
+    std::string out = encodeJpeg(pixels.data(), width, height, quality, grey ? 1 : 3);
+    if (out.empty()) throw std::runtime_error("encodeJpeg failed");
     return out;
 }
 

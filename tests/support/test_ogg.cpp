@@ -1,84 +1,28 @@
 #include "test_ogg.h"
 
-#include <vorbis/vorbisenc.h>
-
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
-namespace {
-bool writePage(std::FILE* file, const ogg_page& page) {
-    return std::fwrite(page.header, 1, size_t(page.header_len), file) == size_t(page.header_len) &&
-           std::fwrite(page.body, 1, size_t(page.body_len), file) == size_t(page.body_len);
-}
-}  // namespace
+#include "encoders.h"
 
 bool writeTestOgg(const std::string& path, double seconds, const SampleGenerator& sample, int channels, int rate) {
+    if (channels <= 0) return false;
+    const int64_t frames = std::max<int64_t>(0, std::llround(seconds * rate));
+    std::vector<float> interleaved(size_t(frames) * size_t(channels));
+    for (int64_t i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c) interleaved[size_t(i) * size_t(channels) + size_t(c)] = sample(i, c);
+    const std::string bytes = encodeOggVorbis(interleaved.data(), size_t(frames), channels, rate, 0.5f, 20261207);
+    if (bytes.empty()) return false;
+
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
-
-    vorbis_info info;
-    vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, channels, rate, 0.5f) != 0) {
-        vorbis_info_clear(&info);
-        std::fclose(file);
-        return false;
-    }
-    vorbis_comment comment;
-    vorbis_comment_init(&comment);
-    vorbis_dsp_state dsp;
-    vorbis_analysis_init(&dsp, &info);
-    vorbis_block block;
-    vorbis_block_init(&dsp, &block);
-    ogg_stream_state stream;
-    ogg_stream_init(&stream, 20261207);
-
-    bool ok = true;
-    ogg_packet header, commentHeader, codeHeader;
-    vorbis_analysis_headerout(&dsp, &comment, &header, &commentHeader, &codeHeader);
-    ogg_stream_packetin(&stream, &header);
-    ogg_stream_packetin(&stream, &commentHeader);
-    ogg_stream_packetin(&stream, &codeHeader);
-    ogg_page page;
-    while (ogg_stream_flush(&stream, &page)) ok = ok && writePage(file, page);
-
-    const int64_t total = int64_t(std::llround(seconds * rate));
-    int64_t done = 0;
-    bool endOfStream = false;
-    while (!endOfStream) {
-        const int64_t chunk = std::min<int64_t>(4096, total - done);
-        if (chunk > 0) {
-            float** buffer = vorbis_analysis_buffer(&dsp, int(chunk));
-            for (int64_t i = 0; i < chunk; ++i)
-                for (int c = 0; c < channels; ++c) buffer[c][i] = sample(done + i, c);
-            vorbis_analysis_wrote(&dsp, int(chunk));
-            done += chunk;
-        } else {
-            vorbis_analysis_wrote(&dsp, 0);  // end of input
-        }
-        while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-            vorbis_analysis(&block, nullptr);
-            vorbis_bitrate_addblock(&block);
-            ogg_packet packet;
-            while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
-                ogg_stream_packetin(&stream, &packet);
-                while (ogg_stream_pageout(&stream, &page)) {
-                    ok = ok && writePage(file, page);
-                    if (ogg_page_eos(&page)) endOfStream = true;
-                }
-            }
-        }
-    }
-
-    ogg_stream_clear(&stream);
-    vorbis_block_clear(&block);
-    vorbis_dsp_clear(&dsp);
-    vorbis_comment_clear(&comment);
-    vorbis_info_clear(&info);
-    ok = std::fclose(file) == 0 && ok;
-    return ok;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && ok;
 }
 
 float testToneSample(int64_t frame, int channel) {

@@ -6,11 +6,6 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
-#include <cstddef>
-#include <cstdio>
-// jpeglib.h needs size_t and FILE first
-#include <jpeglib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -18,6 +13,7 @@
 #include <map>
 
 #include "datagen.h"
+#include "encoders.h"
 
 namespace {
 
@@ -208,36 +204,18 @@ std::string encodeJpeg(Canvas& c, int quality) {
     cairo_surface_flush(c.surface);
     const unsigned char* data = cairo_image_surface_get_data(c.surface);
     int stride = cairo_image_surface_get_stride(c.surface);
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(c.w);
-    cinfo.image_height = JDIMENSION(c.h);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<unsigned char> row(size_t(c.w) * 3);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const auto* src = reinterpret_cast<const uint32_t*>(data + cinfo.next_scanline * stride);
+    // Cairo keeps native-endian 0xAARRGGBB words; the encoder wants packed RGB.
+    std::vector<uint8_t> rgb(size_t(c.w) * size_t(c.h) * 3);
+    for (int y = 0; y < c.h; ++y) {
+        const auto* src = reinterpret_cast<const uint32_t*>(data + size_t(y) * size_t(stride));
+        uint8_t* row = rgb.data() + size_t(y) * size_t(c.w) * 3;
         for (int x = 0; x < c.w; ++x) {
             row[3 * x] = (src[x] >> 16) & 0xff;
             row[3 * x + 1] = (src[x] >> 8) & 0xff;
             row[3 * x + 2] = src[x] & 0xff;
         }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
     }
-    jpeg_finish_compress(&cinfo);
-    std::string out(reinterpret_cast<char*>(buffer), size);
-    jpeg_destroy_compress(&cinfo);
-    free(buffer);
-    return out;
+    return ::encodeJpeg(rgb.data(), c.w, c.h, quality);
 }
 
 // ---- shared motifs -------------------------------------------------------------------

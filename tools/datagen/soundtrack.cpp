@@ -3,13 +3,12 @@
 // minor whose sections follow the timeline: storm intro, build-up through the
 // gallery, the main theme on the ship, a swirl in the tunnel, a bouncing part in the
 // treasure room, drums for the torus, and an outro that dies away by 145 s.
-#include <vorbis/vorbisenc.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "datagen.h"
+#include "encoders.h"
 
 namespace {
 
@@ -442,77 +441,7 @@ std::vector<float> synthesiseSoundtrack() {
 }
 
 std::string encodeOggVorbis(const std::vector<float>& stereo, int rate, float quality) {
-    std::string bytes;
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, 2, rate, quality) != 0) {
-        vorbis_info_clear(&vi);
-        return bytes;
-    }
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_comment_add_tag(&vc, "TITLE", "Vorrend");
-    vorbis_comment_add_tag(&vc, "ARTIST", "Grumla");
-    vorbis_dsp_state vd;
-    vorbis_block vb;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 0x766f7272);  // fixed serial: identical files run to run
-
-    auto appendPage = [&](const ogg_page& og) {
-        bytes.append(reinterpret_cast<const char*>(og.header), size_t(og.header_len));
-        bytes.append(reinterpret_cast<const char*>(og.body), size_t(og.body_len));
-    };
-    ogg_packet header, comments, codebooks;
-    vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
-    ogg_stream_packetin(&os, &header);
-    ogg_stream_packetin(&os, &comments);
-    ogg_stream_packetin(&os, &codebooks);
-    ogg_page og;
-    while (ogg_stream_flush(&os, &og)) appendPage(og);
-
-    const size_t frames = stereo.size() / 2, block = 1024;
-    size_t done = 0;
-    bool eos = false;
-    while (!eos) {
-        size_t n = std::min(block, frames - done);
-        if (n == 0) {
-            vorbis_analysis_wrote(&vd, 0);
-        } else {
-            float** buf = vorbis_analysis_buffer(&vd, int(n));
-            for (size_t i = 0; i < n; ++i) {
-                buf[0][i] = stereo[2 * (done + i)];
-                buf[1][i] = stereo[2 * (done + i) + 1];
-            }
-            vorbis_analysis_wrote(&vd, int(n));
-            done += n;
-        }
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
-            ogg_packet op;
-            while (vorbis_bitrate_flushpacket(&vd, &op)) {
-                ogg_stream_packetin(&os, &op);
-                while (ogg_stream_pageout(&os, &og)) {
-                    appendPage(og);
-                    if (ogg_page_eos(&og)) eos = true;
-                }
-            }
-        }
-        if (n == 0 && !eos) {
-            // Everything is flushed once the end-of-stream page is out.
-            while (ogg_stream_flush(&os, &og)) {
-                appendPage(og);
-                if (ogg_page_eos(&og)) eos = true;
-            }
-            eos = true;
-        }
-    }
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
-    return bytes;
+    // fixed serial: identical files run to run
+    return encodeOggVorbis(stereo.data(), stereo.size() / 2, 2, rate, quality, 0x766f7272,
+                           {{"TITLE", "Vorrend"}, {"ARTIST", "Grumla"}});
 }
