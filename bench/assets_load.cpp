@@ -5,14 +5,14 @@
 // machine the figures rise with the load; the CPU time is the steadier one.
 #include <GL/gl.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <ctime>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "assets/textures.h"

@@ -25,7 +25,8 @@ double since(Clock::time_point start) { return std::chrono::duration<double>(Clo
 double processorSeconds() {
     rusage use{};
     getrusage(RUSAGE_SELF, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) + 1e-6 * double(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+           1e-6 * double(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
 }
 
 }  // namespace
@@ -51,12 +52,12 @@ int main(int argc, char** argv) {
     const struct {
         const char* scene;
         double from;
-    } spans[] = {{"opening", 5}, {"gallery", 30}, {"ship", 50}, {"tunnel", 75}, {"treasure room", 95},
-                 {"torus", 115}, {"ship (end)", 135}};
+    } spans[] = {{"opening", 5},        {"gallery", 30}, {"ship", 50},       {"tunnel", 75},
+                 {"treasure room", 95}, {"torus", 115},  {"ship (end)", 135}};
     const int frames = 120;
     std::vector<uint8_t> rgb;
-    std::printf("%dx%d, %d frames each, ms per frame (wall; processor for a whole captured frame):\n", width,
-                height, frames);
+    std::printf("%dx%d, %d frames each, ms per frame (wall; processor for a whole captured frame):\n", width, height,
+                frames);
     std::printf("  %-14s %8s %8s %8s %8s %10s\n", "scene", "render", "read", "png(1)", "quiet", "processor");
     for (const auto& span : spans) {
         for (const PlannedFrame& f : shortHistory(fps, span.from)) renderPlannedFrame(f, sound);
@@ -80,8 +81,8 @@ int main(int argc, char** argv) {
             read += std::chrono::duration<double>(t2 - t1).count();
             png += std::chrono::duration<double>(t3 - t2).count();
         }
-        std::printf("  %-14s %8.2f %8.2f %8.2f %8.2f %10.2f\n", span.scene, 1e3 * render / frames,
-                    1e3 * read / frames, 1e3 * png / frames, 1e3 * quiet / frames, 1e3 * processor / frames);
+        std::printf("  %-14s %8.2f %8.2f %8.2f %8.2f %10.2f\n", span.scene, 1e3 * render / frames, 1e3 * read / frames,
+                    1e3 * png / frames, 1e3 * quiet / frames, 1e3 * processor / frames);
     }
 
     for (bool whole : {false, true}) {

@@ -8,11 +8,11 @@
 // Prints figures only.
 #include <GL/gl.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "demo_process.h"
 #include "platform/bass.h"
@@ -85,8 +85,8 @@ int main() {
     musicStream = BASS_StreamCreateFile(false, "data/sound/vorrend.ogg", 0, 0, 0);
     renderFrame();
     glFinish();
-    std::printf("in process: window %.3f s, assets loaded %.3f s, first frame presented at demoTime %.3f s\n",
-                windowAt, loadedAt, readDemoClock());
+    std::printf("in process: window %.3f s, assets loaded %.3f s, first frame presented at demoTime %.3f s\n", windowAt,
+                loadedAt, readDemoClock());
     std::printf("picture %d x %d in a %d x %d screen\n", clientRect.right, clientRect.bottom, display.width(),
                 display.height());
 
@@ -104,8 +104,8 @@ int main() {
     const struct {
         float from;
         const char* name;
-    } scenes[] = {{0.01f, "opening"}, {20.01f, "gallery"}, {35.01f, "ship"}, {71.01f, "tunnel"},
-                  {86.01f, "treasure room"}, {106.01f, "torus"}, {126.01f, "ship, closing"}};
+    } scenes[] = {{0.01f, "opening"},        {20.01f, "gallery"}, {35.01f, "ship"},          {71.01f, "tunnel"},
+                  {86.01f, "treasure room"}, {106.01f, "torus"},  {126.01f, "ship, closing"}};
     for (const auto& scene : scenes) {
         sceneStart = scene.from;
         double fps = framesPerSecond(2.0, [](double elapsed) {

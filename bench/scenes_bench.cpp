@@ -29,16 +29,15 @@ namespace {
 using Clock = std::chrono::steady_clock;
 const int width = 640, height = 480;
 
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // Processor seconds of the whole process, renderer threads included: steadier than
 // wall time on a machine shared with other work.
 double processorSeconds() {
     rusage use{};
     getrusage(RUSAGE_SELF, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) + 1e-6 * double(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+           1e-6 * double(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
 }
 
 uint32_t patternTexture(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
@@ -110,10 +109,11 @@ void makeStandInAssets() {
     for (uint32_t& t : jpgTextures) t = patternTexture(200, 120, 40, 255);
     uint32_t opaque = patternTexture(90, 160, 220, 255), seeThrough = patternTexture(250, 250, 250, 64);
     for (uint32_t* global :
-         {&texKubetex, &texKuletex, &texKuletex2, &texKuletex3, &texTreasureroom, &texGulv, &texRemember,
-          &texGrumla2, &texVann, &texStortflagg2, &texHjul, &texMetall, &texRuter, &texSflagg, &texTau, &texTre,
-          &texTre2, &texTre3, &texTre4, &texLoading, &texPirat, &texFinish2, &texLegacyKube, &texSkatt, &texStone,
-          &texGreet, &texMalstrom, &texMalstrom2, &texTreasure, &texCred, &texTg05})
+         {&texKubetex,  &texKuletex,    &texKuletex2,    &texKuletex3, &texTreasureroom, &texGulv,     &texRemember,
+          &texGrumla2,  &texVann,       &texStortflagg2, &texHjul,     &texMetall,       &texRuter,    &texSflagg,
+          &texTau,      &texTre,        &texTre2,        &texTre3,     &texTre4,         &texLoading,  &texPirat,
+          &texFinish2,  &texLegacyKube, &texSkatt,       &texStone,    &texGreet,        &texMalstrom, &texMalstrom2,
+          &texTreasure, &texCred,       &texTg05})
         *global = opaque;
     texSkjerm = seeThrough;
 
@@ -139,8 +139,8 @@ void makeStandInAssets() {
             // Keep the two triangles of the box's face on this side; the box
             // lists its faces -z, +z, -y, +y, -x, +x.
             int first = 2 * (2 * (2 - axis) + (side > 0 ? 1 : 0));
-            face.indices = std::vector<uint32_t>(face.indices.begin() + 3 * first,
-                                                 face.indices.begin() + 3 * first + 6);
+            face.indices =
+                std::vector<uint32_t>(face.indices.begin() + 3 * first, face.indices.begin() + 3 * first + 6);
             face.faceCount = 2;
             cube.push_back(face);
         }
@@ -179,8 +179,8 @@ struct Window {
 };
 
 void benchScenes() {
-    const Window windows[] = {{"opening", 0, 20},   {"gallery", 20, 35},       {"ship", 35, 71},
-                              {"tunnel", 71, 86},   {"treasure room", 86, 106}, {"torus", 106, 126},
+    const Window windows[] = {{"opening", 0, 20},      {"gallery", 20, 35},        {"ship", 35, 71},
+                              {"tunnel", 71, 86},      {"treasure room", 86, 106}, {"torus", 106, 126},
                               {"ship (end)", 126, 145}};
     std::printf("frames per second at %d x %d (each frame finished, as a swap would):\n", width, height);
     for (const Window& w : windows) {
@@ -196,8 +196,8 @@ void benchScenes() {
         }
         double seconds = secondsSince(start);
         processor = processorSeconds() - processor;
-        std::printf("  %-14s %7.1f fps  (%5.2f ms a frame, %5.2f ms of processor time)\n", w.scene,
-                    frames / seconds, seconds / frames * 1e3, processor / frames * 1e3);
+        std::printf("  %-14s %7.1f fps  (%5.2f ms a frame, %5.2f ms of processor time)\n", w.scene, frames / seconds,
+                    seconds / frames * 1e3, processor / frames * 1e3);
     }
 }
 

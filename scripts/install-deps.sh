@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   # toolchain
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git clang-format
   # the demo: window, GL, sound, pictures
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev libkissfft-dev

@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ "${VORREND_SKIP_INSTALL:-0}" = 1 ] || scripts/install-deps.sh
+scripts/format.sh --check
 jobs=$(nproc)
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT

@@ -6,10 +6,10 @@
 #include <vector>
 
 struct EbrMesh {
-    std::string name;                // written as its bytes, no terminator
-    std::vector<float> positions;    // x, y, z per vertex
-    std::vector<float> uv;           // u, v per vertex, as stored in the file (s = 1 - u)
-    std::vector<uint32_t> indices;   // i0, i1, i2 per triangle, counter-clockwise = front
+    std::string name;               // written as its bytes, no terminator
+    std::vector<float> positions;   // x, y, z per vertex
+    std::vector<float> uv;          // u, v per vertex, as stored in the file (s = 1 - u)
+    std::vector<uint32_t> indices;  // i0, i1, i2 per triangle, counter-clockwise = front
 };
 
 std::string writeEbr(const std::vector<EbrMesh>& meshes);

@@ -14,27 +14,27 @@ struct Vec3 {
 
     void between(const Vec3& from, const Vec3& to);  // this = to - from
     void add(const Vec3& v);
-    Vec3 cross(const Vec3& v) const;                  // this x v
-    void normalize();                                 // zero length stays (0, 0, 0)
+    Vec3 cross(const Vec3& v) const;  // this x v
+    void normalize();                 // zero length stays (0, 0, 0)
 };
 
 struct mesh {
-    std::vector<float> positions;    // vertexCount x (x, y, z), public and writable
-    std::vector<uint32_t> indices;   // faceCount x (i0, i1, i2), each < vertexCount
-    std::vector<Vec3> normals;       // normalCount = vertexCount
-    std::vector<float> texCoords;    // texCoordCount = vertexCount x (s, t)
-    uint32_t texture = 0;            // bound before drawing; 0 until setTexture
+    std::vector<float> positions;   // vertexCount x (x, y, z), public and writable
+    std::vector<uint32_t> indices;  // faceCount x (i0, i1, i2), each < vertexCount
+    std::vector<Vec3> normals;      // normalCount = vertexCount
+    std::vector<float> texCoords;   // texCoordCount = vertexCount x (s, t)
+    uint32_t texture = 0;           // bound before drawing; 0 until setTexture
     int32_t vertexCount = 0;
     int32_t faceCount = 0;
     int32_t normalCount = 0;
     int32_t texCoordCount = 0;
-    std::string name;                // never filled: the file's name bytes are skipped
+    std::string name;  // never filled: the file's name bytes are skipped
 
     void scale(float factor);
-    void computeNormals();           // area-weighted, in place, allocates nothing
-    void invert();                   // positions through the origin; normals kept
+    void computeNormals();  // area-weighted, in place, allocates nothing
+    void invert();          // positions through the origin; normals kept
     void setTexture(uint32_t tex);
-    void draw() const;               // client-side arrays, one glDrawElements
+    void draw() const;  // client-side arrays, one glDrawElements
 };
 
 struct tegn3d {
@@ -52,5 +52,5 @@ struct tegn3d {
     // The parser behind loadFromFile: validates every count and index before it
     // keeps anything. On failure the object is empty and *error says why.
 
-    void draw() const;               // binds each mesh's texture, then draws it
+    void draw() const;  // binds each mesh's texture, then draws it
 };

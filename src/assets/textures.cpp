@@ -4,23 +4,23 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <cstddef>
-#include <cstdio>  // jpeglib.h needs size_t and FILE first
 #include <jpeglib.h>
 #include <png.h>
+#include <cstddef>
+#include <cstdio>  // jpeglib.h needs size_t and FILE first
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <cmath>
+#include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 // The platform's modal message box (platform/window.h); declared here so the
@@ -89,14 +89,14 @@ bool decodeJpg(JpegDecoder* d, jpgImage* image, std::string* error) {
     }
     jpeg_read_header(info, TRUE);
     switch (info->jpeg_color_space) {
-        case JCS_GRAYSCALE:
-        case JCS_YCbCr:
-        case JCS_RGB:
-            info->out_color_space = JCS_RGB;  // grey too: the texture is always RGB
-            break;
-        default:
-            *error = "unsupported colour space (only grey and colour JPEG pictures are supported)";
-            return false;
+    case JCS_GRAYSCALE:
+    case JCS_YCbCr:
+    case JCS_RGB:
+        info->out_color_space = JCS_RGB;  // grey too: the texture is always RGB
+        break;
+    default:
+        *error = "unsupported colour space (only grey and colour JPEG pictures are supported)";
+        return false;
     }
     if (uint64_t(info->image_width) * info->image_height > maxPicturePixels) {
         *error = "picture of " + std::to_string(info->image_width) + " x " + std::to_string(info->image_height) +
@@ -209,8 +209,8 @@ void loadJpgTexture(uint32_t* textures, const char* fileName, int slot) {
     std::unique_ptr<uint8_t[]> scaled;
     if (width != int(image->width) || height != image->height) {
         scaled.reset(new (std::nothrow) uint8_t[size_t(width) * size_t(height) * 3]);
-        if (scaled && gluScaleImage(GL_RGB, GLint(image->width), image->height, GL_UNSIGNED_BYTE, pixels, width,
-                                    height, GL_UNSIGNED_BYTE, scaled.get()) == 0)
+        if (scaled && gluScaleImage(GL_RGB, GLint(image->width), image->height, GL_UNSIGNED_BYTE, pixels, width, height,
+                                    GL_UNSIGNED_BYTE, scaled.get()) == 0)
             pixels = scaled.get();
         else
             width = int(image->width), height = image->height;  // leave it to GLU after all
@@ -337,8 +337,7 @@ int powerOfTwoAtLeast(uint32_t n, int limit) {
 
 }  // namespace
 
-bool decodePngForTexture(const uint8_t* bytes, size_t size, int maxTextureSize, pngPixels* out,
-                         std::string* error) {
+bool decodePngForTexture(const uint8_t* bytes, size_t size, int maxTextureSize, pngPixels* out, std::string* error) {
     std::string ignored;
     if (!error) error = &ignored;
     if (size < 8 || png_sig_cmp(bytes, 0, 8) != 0) {
@@ -516,11 +515,11 @@ uint32_t pngBind(const char* fileName, int mipmap, int, void*, int wrap, int min
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     GLenum format = picture.components == 4 ? GL_RGBA : GL_RGB;
     if (mipmap == 0)
-        glTexImage2D(GL_TEXTURE_2D, 0, picture.components, picture.width, picture.height, 0, format,
-                     GL_UNSIGNED_BYTE, picture.data.get());
+        glTexImage2D(GL_TEXTURE_2D, 0, picture.components, picture.width, picture.height, 0, format, GL_UNSIGNED_BYTE,
+                     picture.data.get());
     else
-        gluBuild2DMipmaps(GL_TEXTURE_2D, picture.components, picture.width, picture.height, format,
-                          GL_UNSIGNED_BYTE, picture.data.get());
+        gluBuild2DMipmaps(GL_TEXTURE_2D, picture.components, picture.width, picture.height, format, GL_UNSIGNED_BYTE,
+                          picture.data.get());
     glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment);
     return name;

@@ -34,8 +34,8 @@ std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error)
 std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error);
 // The decoder behind loadJpgImage, on bytes in memory (tests, fuzzers).
 
-uint32_t pngBind(const char* fileName, int mipmap, int transparency, void* info,
-                 int wrap, int minFilter, int magFilter);
+uint32_t pngBind(const char* fileName, int mipmap, int transparency, void* info, int wrap, int minFilter,
+                 int magFilter);
 // Generates and binds a texture, sets wrap s, wrap t (both `wrap`), magnification
 // and minification filter, and only then reads the file; uploads level 0 (mipmap
 // 0; any other value builds the whole chain) with pack and unpack alignment 1,
@@ -66,5 +66,4 @@ struct pngPixels {
     int width = 0, height = 0, components = 0;
     std::unique_ptr<uint8_t[]> data;
 };
-bool decodePngForTexture(const uint8_t* bytes, size_t size, int maxTextureSize,
-                         pngPixels* out, std::string* error);
+bool decodePngForTexture(const uint8_t* bytes, size_t size, int maxTextureSize, pngPixels* out, std::string* error);

@@ -21,21 +21,21 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 
-constexpr HSTREAM theStream = 1;   // the one stream this player can hold
+constexpr HSTREAM theStream = 1;  // the one stream this player can hold
 constexpr int historyFrames = 1 << 15;
 
 struct Player {
     SDL_AudioDeviceID device = 0;
-    SDL_AudioSpec spec = {};         // what the callback delivers: float, device layout
+    SDL_AudioSpec spec = {};  // what the callback delivers: float, device layout
     OggStream* ogg = nullptr;
     SDL_AudioStream* converter = nullptr;  // file layout and rate -> device's
     int oggChannels = 0;
     std::vector<float> decodeBuffer;
-    bool decoderDrained = false;     // everything decoded went into the converter
+    bool decoderDrained = false;  // everything decoded went into the converter
 
-    std::mutex guard;                // --- shared with the audio thread from here ---
+    std::mutex guard;  // --- shared with the audio thread from here ---
     bool playing = false;
-    int64_t framesOut = 0;           // stream frames handed to the device so far
+    int64_t framesOut = 0;  // stream frames handed to the device so far
     Clock::time_point lastCallback;
     float history[historyFrames] = {};  // mono output, indexed by frame % historyFrames
 };

@@ -7,9 +7,9 @@ struct HeadlessMessage {
     std::string caption, text;
 };
 
-std::vector<HeadlessMessage>& headlessMessages();  // every message box, in order
-int headlessQuitRequests();                         // quit requests posted so far
-void headlessReset();                               // forget both, empty the queue
-void headlessSetPictureSize(int width, int height); // what getClientRect returns
-void headlessQueueOtherEvent();                     // an event that is not a quit
-int headlessSwapCount();                            // frames presented so far
+std::vector<HeadlessMessage>& headlessMessages();    // every message box, in order
+int headlessQuitRequests();                          // quit requests posted so far
+void headlessReset();                                // forget both, empty the queue
+void headlessSetPictureSize(int width, int height);  // what getClientRect returns
+void headlessQueueOtherEvent();                      // an event that is not a quit
+int headlessSwapCount();                             // frames presented so far

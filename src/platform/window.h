@@ -14,12 +14,12 @@ struct DemoRect {
 };
 
 // Window state, whole-run lifetime.
-extern DemoWindow mainWindow;   // the one window; recorded by loadAssets
-extern DemoRect clientRect;     // the 4:3 picture inside the window, in pixels, (0, 0, w, h)
-extern void* glContext;         // the GL context; null until createGLContext
-extern const bool fullScreen;   // always true
-extern int pictureOriginX;      // lower-left corner of the picture in the drawable,
-extern int pictureOriginY;      //   GL pixel coordinates (0 without letterbox)
+extern DemoWindow mainWindow;  // the one window; recorded by loadAssets
+extern DemoRect clientRect;    // the 4:3 picture inside the window, in pixels, (0, 0, w, h)
+extern void* glContext;        // the GL context; null until createGLContext
+extern const bool fullScreen;  // always true
+extern int pictureOriginX;     // lower-left corner of the picture in the drawable,
+extern int pictureOriginY;     //   GL pixel coordinates (0 without letterbox)
 
 DemoWindow createDemoWindow(const char* title, int width, int height, bool fullScreen);
 // Opens the window (full screen when asked), hides the cursor and shows the window.

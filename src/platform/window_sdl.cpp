@@ -24,8 +24,8 @@ int pictureOriginY = 0;
 
 namespace {
 DemoWindowImpl theWindow;
-Uint32 quitEventType = 0;     // our quit request, registered with SDL
-int pendingQuits = 0;         // quit requests that SDL's queue could not take
+Uint32 quitEventType = 0;  // our quit request, registered with SDL
+int pendingQuits = 0;      // quit requests that SDL's queue could not take
 int pendingQuitCode = 0;
 bool cursorHidden = false;
 SDL_GLContext pendingContext = nullptr;  // made by setupPixelFormat, taken by createGLContext

@@ -6,10 +6,10 @@
 #include "assets/textures.h"
 
 uint32_t jpgTextures[4] = {};
-uint32_t texSkjerm, texKubetex, texKuletex, texKuletex2, texKuletex3, texTreasureroom, texGulv, texRemember,
-    texGrumla2, texVann, texStortflagg2, texHjul, texMetall, texRuter, texSflagg, texTau, texTre, texTre2, texTre3,
-    texTre4, texLoading, texPirat, texFinish2, texLegacyKube, texSkatt, texStone, texGreet, texMalstrom,
-    texMalstrom2, texTreasure, texCred, texTg05;
+uint32_t texSkjerm, texKubetex, texKuletex, texKuletex2, texKuletex3, texTreasureroom, texGulv, texRemember, texGrumla2,
+    texVann, texStortflagg2, texHjul, texMetall, texRuter, texSflagg, texTau, texTre, texTre2, texTre3, texTre4,
+    texLoading, texPirat, texFinish2, texLegacyKube, texSkatt, texStone, texGreet, texMalstrom, texMalstrom2,
+    texTreasure, texCred, texTg05;
 
 tegn3d objVann, objTorus, objCube, objKule, objKuleFlipped, objKuleTau, objKuleTex3, objTunnel, objSkute, objKube2;
 
@@ -65,7 +65,7 @@ const ManifestTexture kuleTauTextures[] = {{0, &texTau}};
 const ManifestTexture kuleTex3Textures[] = {{0, &texKuletex3}};
 const ManifestTexture tunnelTextures[] = {{0, &texVann}};
 const ManifestTexture skuteTextures[] = {
-    {0, &texTre}, {1, &texTre2}, {2, &texTau},  {3, &texTau},  {4, &texTre3},         {5, &texTre4},
+    {0, &texTre}, {1, &texTre2}, {2, &texTau},   {3, &texTau},  {4, &texTre3},         {5, &texTre4},
     {6, &texTau}, {7, &texHjul}, {8, &texRuter}, {9, &texTre4}, {10, &texStortflagg2},
 };
 const ManifestTexture kube2Textures[] = {{0, &texKubetex}, {1, &texKubetex}, {2, &texKubetex},

@@ -7,20 +7,19 @@
 #include "assets/tegn3d.h"
 #include "platform/window.h"
 
-extern uint32_t jpgTextures[4];   // blue, bakgrunn, skuta, lyn
+extern uint32_t jpgTextures[4];  // blue, bakgrunn, skuta, lyn
 inline uint32_t& texBlue = jpgTextures[0];
 inline uint32_t& texBakgrunn = jpgTextures[1];
 inline uint32_t& texSkuta = jpgTextures[2];
 inline uint32_t& texLyn = jpgTextures[3];
 
-extern uint32_t texSkjerm, texKubetex, texKuletex, texKuletex2, texKuletex3,
-    texTreasureroom, texGulv, texRemember, texGrumla2, texVann, texStortflagg2,
-    texHjul, texMetall, texRuter, texSflagg, texTau, texTre, texTre2, texTre3,
-    texTre4, texLoading, texPirat, texFinish2, texLegacyKube, texSkatt, texStone,
-    texGreet, texMalstrom, texMalstrom2, texTreasure, texCred, texTg05;
+extern uint32_t texSkjerm, texKubetex, texKuletex, texKuletex2, texKuletex3, texTreasureroom, texGulv, texRemember,
+    texGrumla2, texVann, texStortflagg2, texHjul, texMetall, texRuter, texSflagg, texTau, texTre, texTre2, texTre3,
+    texTre4, texLoading, texPirat, texFinish2, texLegacyKube, texSkatt, texStone, texGreet, texMalstrom, texMalstrom2,
+    texTreasure, texCred, texTg05;
 
-extern tegn3d objVann, objTorus, objCube, objKule, objKuleFlipped, objKuleTau,
-    objKuleTex3, objTunnel, objSkute, objKube2;
+extern tegn3d objVann, objTorus, objCube, objKule, objKuleFlipped, objKuleTau, objKuleTex3, objTunnel, objSkute,
+    objKube2;
 
 void loadAssets(DemoWindow window);
 // Records the window, creates the GL context for its picture, then loads the 4
@@ -31,7 +30,7 @@ void loadAssets(DemoWindow window);
 // The manifest, in load order (paths relative to the working directory).
 struct ManifestPicture {
     const char* path;
-    uint32_t* texture;   // JPEG: the jpgTextures slot; PNG: its global
+    uint32_t* texture;  // JPEG: the jpgTextures slot; PNG: its global
 };
 struct ManifestTexture {
     int mesh;
@@ -41,10 +40,10 @@ struct ManifestObject {
     tegn3d* object;
     const char* path;
     float scale;
-    bool everyMesh;     // scale and normals on every mesh, else on mesh 0 alone
-    bool invert;        // after the normals: positions mirrored, normals kept
+    bool everyMesh;  // scale and normals on every mesh, else on mesh 0 alone
+    bool invert;     // after the normals: positions mirrored, normals kept
     const ManifestTexture* textures;
-    int textureCount;   // set in this order, after the geometry of every mesh
+    int textureCount;  // set in this order, after the geometry of every mesh
 };
 extern const ManifestPicture jpegManifest[4];
 extern const ManifestPicture pngManifest[32];

@@ -4,12 +4,12 @@
 #include <cstdint>
 
 // Set once by initDemoClock, whole-run lifetime.
-extern int64_t timerStart;   // steady_clock ticks at process start
-extern double timerPeriod;   // seconds per tick
+extern int64_t timerStart;  // steady_clock ticks at process start
+extern double timerPeriod;  // seconds per tick
 
 // Set at the start of every frame, seconds, single precision.
-extern float demoTime;       // since timerStart
-extern float introSlide;     // demoTime, held at 19 once demoTime passes 19
+extern float demoTime;                             // since timerStart
+extern float introSlide;                           // demoTime, held at 19 once demoTime passes 19
 extern float t19, t31, t52, t69, t71, t106, t126;  // demoTime minus that many seconds
 
 void initDemoClock();

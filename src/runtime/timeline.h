@@ -3,8 +3,8 @@
 #include "platform/bass.h"
 
 // Music state, whole-run lifetime.
-extern HSTREAM musicStream;        // 0 when the soundtrack could not be opened
-extern float musicSpectrum[512];   // first 256 written each frame; scenes read [0]
+extern HSTREAM musicStream;       // 0 when the soundtrack could not be opened
+extern float musicSpectrum[512];  // first 256 written each frame; scenes read [0]
 
 void dispatchTimeline();
 // Calls the scene whose open window holds demoTime (every row tested on its own);

@@ -4,8 +4,8 @@
 #pragma once
 #include <cstdint>
 
-void drawSprite(uint32_t texture);      // bind, then the quad
-void drawSpritePop(uint32_t texture);   // drawSprite, then glPopMatrix
-void beginAdditiveLayer();              // push; lighting off; blend (ONE, ONE)
-void beginAdditiveOverlay();            // identity; push; white; blend (ONE, ONE)
-void beginAlphaOverlay();               // identity; push; white; blend (SRC_ALPHA, 1 - SRC_ALPHA)
+void drawSprite(uint32_t texture);     // bind, then the quad
+void drawSpritePop(uint32_t texture);  // drawSprite, then glPopMatrix
+void beginAdditiveLayer();             // push; lighting off; blend (ONE, ONE)
+void beginAdditiveOverlay();           // identity; push; white; blend (ONE, ONE)
+void beginAlphaOverlay();              // identity; push; white; blend (SRC_ALPHA, 1 - SRC_ALPHA)

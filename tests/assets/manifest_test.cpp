@@ -38,7 +38,7 @@ const EbrMesh& fileMesh(const char* path, int index = 0) {
 }
 
 class Manifest : public GLTest {
-protected:
+  protected:
     ScratchDir dir;
     void SetUp() override {
         GLTest::SetUp();
@@ -97,8 +97,8 @@ TEST_F(Manifest, PreparesEveryObjectByItsTable) {
     EXPECT_EQ(objKule.meshes[0].texture, 0u);
     EXPECT_EQ(objTorus.meshes[0].texture, texStone);
     EXPECT_EQ(objCube.meshes[0].texture, texKuletex);
-    const uint32_t ship[11] = {texTre, texTre2, texTau, texTau, texTre3, texTre4, texTau, texHjul, texRuter, texTre4,
-                               texStortflagg2};
+    const uint32_t ship[11] = {texTre, texTre2, texTau,   texTau,  texTre3,       texTre4,
+                               texTau, texHjul, texRuter, texTre4, texStortflagg2};
     ASSERT_EQ(objSkute.meshCount, 12);
     for (int i = 0; i < 11; ++i) EXPECT_EQ(objSkute.meshes[i].texture, ship[i]) << i;
     EXPECT_EQ(objSkute.meshes[11].texture, 0u);

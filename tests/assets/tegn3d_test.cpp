@@ -235,7 +235,7 @@ TEST(Tegn3dNormals, InvertMirrorsPositionsAndKeepsNormals) {
         EXPECT_FLOAT_EQ(m.normals[i].y, before[i].y);
         EXPECT_FLOAT_EQ(m.normals[i].z, before[i].z);
     }
-    EXPECT_GT(m.normals[0].x, 0.5f);   // vertex 0 now lies at -x
+    EXPECT_GT(m.normals[0].x, 0.5f);  // vertex 0 now lies at -x
 }
 
 class Tegn3dDraw : public GLTest {};

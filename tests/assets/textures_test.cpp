@@ -78,20 +78,23 @@ std::string withPngSize(std::string png, uint32_t width, uint32_t height) {
 }
 
 class EnvVar {
-public:
+  public:
     EnvVar(const char* name, const char* value) : name_(name) {
-        if (value) setenv(name, value, 1); else unsetenv(name);
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
     }
     ~EnvVar() { unsetenv(name_); }
-private:
+
+  private:
     const char* name_;
 };
 
 pngPixels decodePng(const std::string& bytes, int maxSize = 0) {
     pngPixels out;
     std::string why;
-    EXPECT_TRUE(decodePngForTexture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), maxSize, &out,
-                                    &why))
+    EXPECT_TRUE(decodePngForTexture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), maxSize, &out, &why))
         << why;
     return out;
 }
@@ -99,7 +102,7 @@ pngPixels decodePng(const std::string& bytes, int maxSize = 0) {
 }  // namespace
 
 class JpegTexture : public GLTest {
-protected:
+  protected:
     ScratchDir dir;
     uint32_t load(const std::string& bytes, const char* name = "p.jpg") {
         dir.write(name, bytes);
@@ -203,7 +206,7 @@ TEST(JpegDeathTest, MissingOrDamagedFileEndsWithStatusOne) {
 }
 
 class PngTexture : public GLTest {
-protected:
+  protected:
     ScratchDir dir;
     uint32_t bind(const std::string& bytes, int wrap = GL_REPEAT, int minFilter = GL_LINEAR) {
         dir.write("p.png", bytes);
@@ -299,7 +302,8 @@ TEST_F(PngTexture, SidesRoundUpToPowersOfTwoByNearestNeighbour) {
     spec.width = 300;
     spec.height = 3;
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 300; ++x) spec.samples.insert(spec.samples.end(), {uint16_t(x % 256), uint16_t(y * 100), 7});
+        for (int x = 0; x < 300; ++x)
+            spec.samples.insert(spec.samples.end(), {uint16_t(x % 256), uint16_t(y * 100), 7});
     ASSERT_NE(bind(encodePng(spec)), 0u);
     Texels t = boundTexels();
     ASSERT_EQ(t.width, 512);
@@ -324,9 +328,7 @@ TEST_F(PngTexture, SidesRoundUpToPowersOfTwoByNearestNeighbour) {
 }
 
 TEST_F(PngTexture, GammaRule) {
-    auto firstTexel = [](const pngPixels& p) {
-        return std::vector<int>(p.data.get(), p.data.get() + p.components);
-    };
+    auto firstTexel = [](const pngPixels& p) { return std::vector<int>(p.data.get(), p.data.get() + p.components); };
     auto expected = [](int c, double exponent) { return int(std::lround(255.0 * std::pow(c / 255.0, exponent))); };
     std::string plain = plainPng(2, 2, 64, 128, 200, 100);
     PngSpec linearSpec;

@@ -13,8 +13,8 @@ extern char** environ;
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <future>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <thread>
 

@@ -76,9 +76,11 @@ std::map<std::string, std::vector<std::string>> probe(const std::string& file) {
     std::map<std::string, std::vector<std::string>> fields;
     ScratchDir dir;
     std::string listing = dir.file("probe.txt");
-    std::string command = "ffprobe -v error -show_entries "
-                          "stream=codec_type,width,height,r_frame_rate,nb_read_frames,duration:format=duration "
-                          "-count_frames -of default=noprint_wrappers=1 '" + file + "' > '" + listing + "'";
+    std::string command =
+        "ffprobe -v error -show_entries "
+        "stream=codec_type,width,height,r_frame_rate,nb_read_frames,duration:format=duration "
+        "-count_frames -of default=noprint_wrappers=1 '" +
+        file + "' > '" + listing + "'";
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     std::ifstream in(listing);
     std::string line;
@@ -99,7 +101,8 @@ TEST(CaptureCommandLine, PictureAtAnyTimeIsTheLiveDemosAfterItsFrameHistory) {
     // Inside each scene, each scene's first frame (which finds the previous scene's
     // state), the bounds 20, 35 and 145 s, the Ship's 47 s without a camera, and the
     // music-driven Treasure room and Torus.
-    const std::vector<int64_t> frames = {50, 200, 210, 350, 351, 470, 711, 800, 861, 1000, 1061, 1160, 1261, 1310, 1450};
+    const std::vector<int64_t> frames = {50,  200,  210,  350,  351,  470,  711, 800,
+                                         861, 1000, 1061, 1160, 1261, 1310, 1450};
     std::map<int64_t, Picture> reference = referenceFrames(frames);
     ASSERT_EQ(reference.size(), frames.size());
     ScratchDir out;
@@ -123,8 +126,8 @@ TEST(CaptureCommandLine, PictureAtAnyTimeIsTheLiveDemosAfterItsFrameHistory) {
 TEST(CaptureCommandLine, FolderSpanHasAFramePerStepEqualToSinglePicturesAndTheSoundtrackSpan) {
     ScratchDir out;
     std::string folder = out.file("frames");
-    ProcessResult run = runCapture({"--size", size(), "--fps", "10", "--from", "21", "--to", "22", "--out", folder},
-                                   captureDataDir());
+    ProcessResult run =
+        runCapture({"--size", size(), "--fps", "10", "--from", "21", "--to", "22", "--out", folder}, captureDataDir());
     ASSERT_EQ(run.exitCode, 0) << run.errorText;
     EXPECT_NE(run.errorText.find("10 frames"), std::string::npos) << run.errorText;  // the summary line
 
@@ -179,7 +182,8 @@ TEST(CaptureCommandLine, VideoHasTheSpansDurationRateSizeAndAnAudioTrack) {
         int frames;
         const char* rate;
     };
-    for (const Case& c : {Case{"v.mp4", "60000/1001", "21.5", 29, "60000/1001"}, Case{"v.mkv", "30", "22", 30, "30/1"}}) {
+    for (const Case& c :
+         {Case{"v.mp4", "60000/1001", "21.5", 29, "60000/1001"}, Case{"v.mkv", "30", "22", 30, "30/1"}}) {
         std::string video = out.file(c.file);
         ProcessResult run = runCapture({"--size", size(), "--fps", c.fps, "--from", "21", "--to", c.to, "--out", video},
                                        captureDataDir());
@@ -249,11 +253,15 @@ TEST(CaptureCommandLine, FailuresExitOneWithAClearMessage) {
         {{"--size", "640x400", "--out", out.file("a.mp4")}, captureDataDir(), "", "4:3"},
         {{"--time", "21", "--out", out.file("a.png")}, empty.path(), "", "no data/ folder"},
         {{"--time", "21", "--out", out.file("no-such-folder/a.png")}, captureDataDir(), "", "cannot write"},
-        {{"--time", "21", "--out", out.path()  + "/"}, captureDataDir(), "", "--out must name a .png"},
+        {{"--time", "21", "--out", out.path() + "/"}, captureDataDir(), "", "--out must name a .png"},
         {{"--from", "21", "--to", "22", "--out", out.file("plain-file/frames")}, captureDataDir(), "", "cannot make"},
-        {{"--from", "21", "--to", "22", "--out", out.file("a.mp4")}, captureDataDir(), empty.file("elsewhere"),
+        {{"--from", "21", "--to", "22", "--out", out.file("a.mp4")},
+         captureDataDir(),
+         empty.file("elsewhere"),
          "apt-get install ffmpeg"},
-        {{"--from", "21", "--to", "22", "--out", out.file("no-such-folder/a.mp4")}, captureDataDir(), "",
+        {{"--from", "21", "--to", "22", "--out", out.file("no-such-folder/a.mp4")},
+         captureDataDir(),
+         "",
          "cannot write"},
     };
     for (const Case& c : cases) {

@@ -46,13 +46,13 @@ TEST(CaptureOptions, DefaultsAndOutputKinds) {
 
 TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
     const std::vector<std::vector<const char*>> bad = {
-        {},                                                   // no --out
-        {"--out"},                                            // no value
-        {"--out", "a.mp4", "--size", "640x400"},              // not 4:3
-        {"--out", "a.mp4", "--size", "640"},                  // no height
+        {},                                       // no --out
+        {"--out"},                                // no value
+        {"--out", "a.mp4", "--size", "640x400"},  // not 4:3
+        {"--out", "a.mp4", "--size", "640"},      // no height
         {"--out", "a.mp4", "--size", "0x0"},
         {"--out", "a.mp4", "--size", "-640x-480"},
-        {"--out", "a.mp4", "--size", "20x15"},                // odd height for a video
+        {"--out", "a.mp4", "--size", "20x15"},  // odd height for a video
         {"--out", "a.mp4", "--fps", "0"},
         {"--out", "a.mp4", "--fps", "29.97"},
         {"--out", "a.mp4", "--fps", "60/0"},
@@ -63,7 +63,7 @@ TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
         {"--out", "a.mp4", "--from", "30", "--to", "20"},
         {"--out", "a.mp4", "--from", "30", "--to", "30.01"},  // shorter than one frame
         {"--out", "a.mp4", "--from", "abc"},
-        {"--out", "a.png"},                                   // a picture needs --time
+        {"--out", "a.png"},  // a picture needs --time
         {"--time", "21", "--out", "a.mp4"},
         {"--time", "0", "--out", "a.png"},
         {"--time", "145.5", "--out", "a.png"},
@@ -92,10 +92,10 @@ TEST(CaptureHistory, FullHistoryIsEveryGridFrameBeforeTheFirstShown) {
     ASSERT_EQ(frames.size(), 20u);
     EXPECT_FLOAT_EQ(frames.front().time, 0.1f);
     EXPECT_EQ(frames.back().time, 2.0f);
-    EXPECT_EQ(frames.front().musicSeconds, 0.0);      // the music starts with the first frame
+    EXPECT_EQ(frames.front().musicSeconds, 0.0);  // the music starts with the first frame
     EXPECT_NEAR(frames.back().musicSeconds, 1.9, 1e-12);
     EXPECT_TRUE(frames.front().quiet);
-    EXPECT_FALSE(frames.back().quiet);                 // its picture may be shown
+    EXPECT_FALSE(frames.back().quiet);  // its picture may be shown
     EXPECT_TRUE(fullHistory(fps, 0.1).empty());
     EXPECT_TRUE(fullHistory(fps, 0.05).empty());
 }

@@ -146,7 +146,8 @@ struct DecodedPng {
 DecodedPng decodePng(const std::string& name) {
     std::string bytes = readAll(dataFile(name)), error;
     DecodedPng out;
-    EXPECT_TRUE(decodePngForTexture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 4096, &out.px, &error))
+    EXPECT_TRUE(
+        decodePngForTexture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 4096, &out.px, &error))
         << name << ": " << error;
     return out;
 }
@@ -269,8 +270,8 @@ TEST(DataSet, ObjectsRoundTripThroughTheLoader) {
 
 TEST(DataSet, ObjectsMeetTheLimitsAndHaveAFiniteNormalAtEveryVertex) {
     const std::pair<const char*, float> objects[] = {
-        {"objects/vann.ebr", 0.15f},   {"objects/torus.ebr", 0.15f},  {"objects/cube.ebr", 0.15f},
-        {"objects/kule.ebr", 0.15f},   {"objects/tunnel.ebr", 0.15f}, {"objects/skute2.ebr", 0.1f},
+        {"objects/vann.ebr", 0.15f}, {"objects/torus.ebr", 0.15f},  {"objects/cube.ebr", 0.15f},
+        {"objects/kule.ebr", 0.15f}, {"objects/tunnel.ebr", 0.15f}, {"objects/skute2.ebr", 0.1f},
         {"objects/kube2.ebr", 0.1f},
     };
     for (auto [path, scale] : objects) {
@@ -405,7 +406,8 @@ TEST(Framing, ShipFloatsUprightOnTheWater) {
         return p[0] * up[0] + (p[1] + 1.5) * up[1] + p[2] * up[2];
     };
     float lowest = 1e9f, highest = -1e9f;
-    for (const float* p = ship.meshes[0].positions.data(); p < ship.meshes[0].positions.data() + ship.meshes[0].positions.size(); p += 3)
+    for (const float* p = ship.meshes[0].positions.data();
+         p < ship.meshes[0].positions.data() + ship.meshes[0].positions.size(); p += 3)
         lowest = std::min<float>(lowest, float(height(p[0], p[1], p[2])));
     for (const mesh& m : ship.meshes)
         for (size_t i = 0; i < m.positions.size(); i += 3)

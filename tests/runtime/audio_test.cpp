@@ -32,7 +32,7 @@ size_t firstSound(const std::vector<float>& samples) {
 }
 
 class Music : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", dir.file("out.raw").c_str(), 1);

@@ -1,7 +1,7 @@
 #include "demo_process.h"
 
-#include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -76,8 +76,8 @@ bool VirtualDisplay::Shot::allBlack() const {
 VirtualDisplay::Shot VirtualDisplay::screenshot() const {
     Shot shot;
     if (!display_) return shot;
-    XImage* image = XGetImage(display_, DefaultRootWindow(display_), 0, 0, unsigned(width_), unsigned(height_),
-                              AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(display_, DefaultRootWindow(display_), 0, 0, unsigned(width_), unsigned(height_), AllPlanes, ZPixmap);
     if (!image) return shot;
     shot.width = width_;
     shot.height = height_;

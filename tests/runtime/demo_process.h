@@ -11,7 +11,7 @@
 #include <vector>
 
 class VirtualDisplay {
-public:
+  public:
     VirtualDisplay(int width = 1024, int height = 768);  // starts Xvfb; see ok()
     ~VirtualDisplay();
     VirtualDisplay(const VirtualDisplay&) = delete;
@@ -31,10 +31,10 @@ public:
     Shot screenshot() const;
 
     unsigned long findWindow(const std::string& title) const;  // 0 when there is none
-    bool sendClose(unsigned long window) const;   // WM_DELETE_WINDOW, as a window manager does
-    bool key(const std::string& keys) const;      // xdotool key syntax, e.g. "Escape", "alt+F4"
+    bool sendClose(unsigned long window) const;                // WM_DELETE_WINDOW, as a window manager does
+    bool key(const std::string& keys) const;                   // xdotool key syntax, e.g. "Escape", "alt+F4"
 
-private:
+  private:
     pid_t server_ = -1;
     std::string name_;
     int width_, height_;
@@ -42,7 +42,7 @@ private:
 };
 
 class DemoProcess {
-public:
+  public:
     // Starts `exe` in `dir` with the current environment plus `set` (name, value;
     // an empty value removes the variable). Its stderr goes to a file.
     DemoProcess(const std::string& exe, const std::string& dir,
@@ -57,7 +57,7 @@ public:
     std::string stderrText() const;
     double secondsSinceStart() const;
 
-private:
+  private:
     pid_t pid_ = -1;
     int status_ = -1;
     std::string stderrPath_;

@@ -49,7 +49,7 @@ bool started(const VirtualDisplay& display, DemoProcess& demo) {
 }  // namespace
 
 class Demo : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(display.ok()) << "cannot start Xvfb"; }
     VirtualDisplay display;
     DemoFolder folder;
@@ -109,9 +109,7 @@ TEST(DemoOnWideScreen, LetterboxesTheOpeningScene) {
     ASSERT_LT(demo.secondsSinceStart(), 19.0) << "start-up too slow to see the opening";
 
     // Picture 960 x 720 from x = 160; (px, py) in half-widths/heights from its centre, y up.
-    auto at = [&](double px, double py) {
-        return shot.at(int(160 + 480 + px * 480), int(360 - py * 360));
-    };
+    auto at = [&](double px, double py) { return shot.at(int(160 + 480 + px * 480), int(360 - py * 360)); };
     for (int y = 0; y < 720; y += 8)
         for (int x : {0, 80, 159, 1120, 1200, 1279})
             ASSERT_EQ(shot.at(x, y), (std::array<int, 3>{0, 0, 0})) << "bar at " << x << "," << y;

@@ -43,13 +43,13 @@ void drawTorusScene() { scene("torus"); }
 void deformBlob(tegn3d&) {}
 
 bool BASS_Init(int device, uint32_t frequency, uint32_t flags, DemoWindow window, const void* clsid) {
-    calls.push_back("init " + std::to_string(device) + " " + std::to_string(frequency) + " " +
-                    std::to_string(flags) + (window == mainWindow ? " mainWindow" : " ?") + (clsid ? " ?" : ""));
+    calls.push_back("init " + std::to_string(device) + " " + std::to_string(frequency) + " " + std::to_string(flags) +
+                    (window == mainWindow ? " mainWindow" : " ?") + (clsid ? " ?" : ""));
     return true;
 }
 HSTREAM BASS_StreamCreateFile(bool fromMemory, const char* file, uint64_t offset, uint64_t length, uint32_t flags) {
-    calls.push_back(std::string("create ") + (fromMemory ? "memory " : "") + file + " " + std::to_string(offset) +
-                    " " + std::to_string(length) + " " + std::to_string(flags));
+    calls.push_back(std::string("create ") + (fromMemory ? "memory " : "") + file + " " + std::to_string(offset) + " " +
+                    std::to_string(length) + " " + std::to_string(flags));
     return 42;
 }
 bool BASS_StreamPlay(HSTREAM handle, bool flush, uint32_t flags) {
@@ -64,7 +64,7 @@ int32_t BASS_ChannelGetData(uint32_t handle, void* buffer, uint32_t length) {
 void BASS_Free() {}
 
 class FrameLoop : public GLTest {
-protected:
+  protected:
     void SetUp() override {
         GLTest::SetUp();
         calls.clear();
@@ -83,9 +83,8 @@ TEST_F(FrameLoop, EachSceneRunsInsideItsOpenWindowOnly) {
         float from, to;
         const char* scene;
     };
-    const Window windows[] = {{0, 20, "opening"},    {20, 35, "gallery"},   {35, 71, "ship"},
-                              {71, 86, "tunnel"},    {86, 106, "treasure"}, {106, 126, "torus"},
-                              {126, 145, "ship"}};
+    const Window windows[] = {{0, 20, "opening"},    {20, 35, "gallery"}, {35, 71, "ship"},  {71, 86, "tunnel"},
+                              {86, 106, "treasure"}, {106, 126, "torus"}, {126, 145, "ship"}};
     for (const Window& w : windows) {
         for (float t : {std::nextafter(w.from, 1000.0f), w.from + 0.5f, w.to - 0.5f, std::nextafter(w.to, 0.0f)}) {
             Calls expected = {w.scene};

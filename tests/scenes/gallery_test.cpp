@@ -6,7 +6,7 @@
 
 // Every case comes after an opening frame, which leaves the depth test off.
 class Gallery : public SceneTest {
-public:
+  public:
     void SetUp() override {
         SceneTest::SetUp();
         texRemember = makeSolidTexture({255, 255, 255, 255});
@@ -22,8 +22,8 @@ public:
     static Rgb topRight() { return pixel(464, 132); }
     static Rgb bottomLeft() { return pixel(176, 348); }
     static Rgb bottomRight() { return pixel(464, 348); }
-    static Rgb gap() { return pixel(320, 240); }            // the cross between them
-    static Rgb outsideTitle() { return pixel(16, 240); }    // 0.95 out, in the gap row
+    static Rgb gap() { return pixel(320, 240); }          // the cross between them
+    static Rgb outsideTitle() { return pixel(16, 240); }  // 0.95 out, in the gap row
 };
 
 TEST_F(Gallery, FadingPictureAloneAtTheStart) {

@@ -30,8 +30,8 @@ uint32_t makeTexture(int width, int height, const std::vector<uint8_t>& rgba) {
 uint32_t makeSolidTexture(Rgba8 c) { return makeTexture(1, 1, {c.r, c.g, c.b, c.a}); }
 
 uint32_t makeQuadrantTexture(Rgba8 tl, Rgba8 tr, Rgba8 bl, Rgba8 br) {
-    return makeTexture(2, 2, {tl.r, tl.g, tl.b, tl.a, tr.r, tr.g, tr.b, tr.a,
-                              bl.r, bl.g, bl.b, bl.a, br.r, br.g, br.b, br.a});
+    return makeTexture(
+        2, 2, {tl.r, tl.g, tl.b, tl.a, tr.r, tr.g, tr.b, tr.a, bl.r, bl.g, bl.b, bl.a, br.r, br.g, br.b, br.a});
 }
 
 mesh makeQuadMesh(float halfWidth, float halfHeight, uint32_t texture) {
@@ -60,16 +60,17 @@ tegn3d makeObject(std::vector<mesh> meshes) {
 void setAllTextureGlobals(uint32_t t) {
     for (uint32_t& slot : jpgTextures) slot = t;
     for (uint32_t* global :
-         {&texSkjerm, &texKubetex, &texKuletex, &texKuletex2, &texKuletex3, &texTreasureroom, &texGulv,
-          &texRemember, &texGrumla2, &texVann, &texStortflagg2, &texHjul, &texMetall, &texRuter, &texSflagg,
-          &texTau, &texTre, &texTre2, &texTre3, &texTre4, &texLoading, &texPirat, &texFinish2, &texLegacyKube,
-          &texSkatt, &texStone, &texGreet, &texMalstrom, &texMalstrom2, &texTreasure, &texCred, &texTg05})
+         {&texSkjerm,    &texKubetex,  &texKuletex,    &texKuletex2,    &texKuletex3, &texTreasureroom, &texGulv,
+          &texRemember,  &texGrumla2,  &texVann,       &texStortflagg2, &texHjul,     &texMetall,       &texRuter,
+          &texSflagg,    &texTau,      &texTre,        &texTre2,        &texTre3,     &texTre4,         &texLoading,
+          &texPirat,     &texFinish2,  &texLegacyKube, &texSkatt,       &texStone,    &texGreet,        &texMalstrom,
+          &texMalstrom2, &texTreasure, &texCred,       &texTg05})
         *global = t;
 }
 
 void clearAllObjects() {
-    for (tegn3d* object : {&objVann, &objTorus, &objCube, &objKule, &objKuleFlipped, &objKuleTau,
-                           &objKuleTex3, &objTunnel, &objSkute, &objKube2})
+    for (tegn3d* object : {&objVann, &objTorus, &objCube, &objKule, &objKuleFlipped, &objKuleTau, &objKuleTex3,
+                           &objTunnel, &objSkute, &objKube2})
         *object = tegn3d{};
 }
 
@@ -114,7 +115,7 @@ Rgb rgb(double r, double g, double b) {
     for (int i = 0; i < 3; ++i)
         if (std::abs(actual[i] - expected[i]) > tolerance)
             return ::testing::AssertionFailure()
-                   << "pixel (" << actual[0] << ", " << actual[1] << ", " << actual[2] << "), expected ("
-                   << expected[0] << ", " << expected[1] << ", " << expected[2] << ") within " << tolerance;
+                   << "pixel (" << actual[0] << ", " << actual[1] << ", " << actual[2] << "), expected (" << expected[0]
+                   << ", " << expected[1] << ", " << expected[2] << ") within " << tolerance;
     return ::testing::AssertionSuccess();
 }

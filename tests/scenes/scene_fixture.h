@@ -42,7 +42,7 @@ void clearAllObjects();
 // through alpha layers; a layer drawn with blending off paints it black. (Name 0
 // would paint the plain current colour instead.)
 class SceneTest : public GLTest {
-public:
+  public:
     void SetUp() override;
     void TearDown() override;
     static uint32_t invisible;

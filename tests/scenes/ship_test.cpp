@@ -82,8 +82,8 @@ TEST_F(Ship, CamerasByTimeAndTheCrossingShip) {
         float time;
         double x, y, depth;
     };
-    for (Case c : {Case{40, -4.956, -1.5, 37.17}, Case{60, 2.481, -1.5, 35.97}, Case{47, 0, -1.5, 5},
-                   Case{136, -2.5, -1, 32}}) {
+    for (Case c :
+         {Case{40, -4.956, -1.5, 37.17}, Case{60, 2.481, -1.5, 35.97}, Case{47, 0, -1.5, 5}, Case{136, -2.5, -1, 32}}) {
         drawFrameAt(c.time - 0.02f);  // the frame before leaves the grey clear
         drawFrameAt(c.time);
         PixelPos at = eyeToPixel(c.x, c.y, -c.depth), mirrored = eyeToPixel(-c.x, c.y, -c.depth);
@@ -101,8 +101,11 @@ TEST_F(Ship, CamerasByTimeAndTheCrossingShip) {
 
 TEST_F(Ship, ClosingPictureFadesInOverTheSecondWindow) {
     texTg05 = makeSolidTexture({255, 255, 255, 255});
-    for (auto [time, expected] : {std::pair{40.0f, rgb(0.8, 0.8, 0.8)}, {126.02f, rgb(0.8, 0.8, 0.8)},
-                                  {131.0f, rgb(0.9, 0.9, 0.9)}, {136.0f, rgb(1, 1, 1)}, {144.0f, rgb(1, 1, 1)}}) {
+    for (auto [time, expected] : {std::pair{40.0f, rgb(0.8, 0.8, 0.8)},
+                                  {126.02f, rgb(0.8, 0.8, 0.8)},
+                                  {131.0f, rgb(0.9, 0.9, 0.9)},
+                                  {136.0f, rgb(1, 1, 1)},
+                                  {144.0f, rgb(1, 1, 1)}}) {
         drawFrameAt(time - 0.01f);
         drawFrameAt(time);
         EXPECT_TRUE(pixelNear(pixel(320, 240), expected, 3)) << time;
@@ -161,8 +164,9 @@ TEST_F(Ship, LightFollowsThePreviousFramesModelview) {
     drawFrameAt(126.9f);
     drawFrameAt(127.0f);
     double lit = 0.04 + 0.8 * 85 / std::sqrt(30 * 30 + 31.5 * 31.5 + 85 * 85);
-    EXPECT_TRUE(pixelNear(pixel(int(at.x), int(at.y)), rgb(fog * lit + (1 - fog) * 0.5, fog * lit + (1 - fog) * 0.5,
-                                                           fog * lit + (1 - fog) * 0.5), 3));
+    EXPECT_TRUE(pixelNear(pixel(int(at.x), int(at.y)),
+                          rgb(fog * lit + (1 - fog) * 0.5, fog * lit + (1 - fog) * 0.5, fog * lit + (1 - fog) * 0.5),
+                          3));
 
     // After the torus's look-at from (0, 0, -19) the light lands at eye
     // (-30, 30, -69), behind the quad: ambient 0.04 only.

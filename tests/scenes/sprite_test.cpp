@@ -48,7 +48,7 @@ TEST_F(Sprite, DepthDecidesHowMuchOfTheViewItCovers) {
 TEST_F(Sprite, PictureIsUprightAndLookAtMirrorsX) {
     uint32_t quarters = makeQuadrantTexture(red, green, blue, white);
     spriteAt(0, 0, -3, quarters);
-    EXPECT_EQ(pixel(100, 100), (Rgb{255, 0, 0}));      // top left of the picture
+    EXPECT_EQ(pixel(100, 100), (Rgb{255, 0, 0}));  // top left of the picture
     EXPECT_EQ(pixel(540, 100), (Rgb{0, 255, 0}));
     EXPECT_EQ(pixel(100, 380), (Rgb{0, 0, 255}));
     EXPECT_EQ(pixel(540, 380), (Rgb{255, 255, 255}));

@@ -18,8 +18,8 @@ mesh makeBoxMesh(float x, float y, float z, float hx, float hy, float hz, uint32
         m.positions.push_back(z + (i & 4 ? hz : -hz));
     }
     // Two triangles per face, counter-clockwise seen from outside.
-    m.indices = {0, 2, 3, 0, 3, 1,  4, 5, 7, 4, 7, 6,  0, 1, 5, 0, 5, 4,
-                 2, 6, 7, 2, 7, 3,  0, 4, 6, 0, 6, 2,  1, 3, 7, 1, 7, 5};
+    m.indices = {0, 2, 3, 0, 3, 1, 4, 5, 7, 4, 7, 6, 0, 1, 5, 0, 5, 4,
+                 2, 6, 7, 2, 7, 3, 0, 4, 6, 0, 6, 2, 1, 3, 7, 1, 7, 5};
     m.texture = texture;
     finish(m);
     return m;
@@ -44,8 +44,8 @@ mesh makeSphereMesh(int rings, int segments, float r, uint32_t texture) {
     for (int seg = 0; seg < segments; ++seg) {
         m.indices.insert(m.indices.end(), {0, at(1, seg), at(1, seg + 1)});
         for (int ring = 1; ring < rings - 1; ++ring)
-            m.indices.insert(m.indices.end(), {at(ring, seg), at(ring + 1, seg), at(ring + 1, seg + 1),
-                                               at(ring, seg), at(ring + 1, seg + 1), at(ring, seg + 1)});
+            m.indices.insert(m.indices.end(), {at(ring, seg), at(ring + 1, seg), at(ring + 1, seg + 1), at(ring, seg),
+                                               at(ring + 1, seg + 1), at(ring, seg + 1)});
         m.indices.insert(m.indices.end(), {at(rings - 1, seg), south, at(rings - 1, seg + 1)});
     }
     m.texture = texture;

@@ -88,8 +88,8 @@ TEST_F(Torus, MusicPushesTheTorusAlongEveryAxis) {
         drawTorusAt(108.0f);
         double push = 2 * s, left = 1e9, right = -1e9, top = 1e9, bottom = -1e9;
         for (int corner = 0; corner < 8; ++corner) {
-            PixelPos p = worldToPixel(push + (corner & 1 ? 1 : -1), push + (corner & 2 ? 1 : -1),
-                                      push + (corner & 4 ? 1 : -1));
+            PixelPos p =
+                worldToPixel(push + (corner & 1 ? 1 : -1), push + (corner & 2 ? 1 : -1), push + (corner & 4 ? 1 : -1));
             left = std::min(left, p.x), right = std::max(right, p.x);
             top = std::min(top, p.y), bottom = std::max(bottom, p.y);
         }

@@ -170,8 +170,9 @@ TEST_F(TreasureRoom, MissingOrShortMeshesAreLeftAloneAndTheSceneStillDraws) {
     objKuleTau = makeObject({big});
     deformBlob(objKuleTau);
     size_t shaped = sphere.positions.size();
-    EXPECT_NE(std::vector<float>(objKuleTau.meshes[0].positions.begin(), objKuleTau.meshes[0].positions.begin() + shaped),
-              std::vector<float>(big.positions.begin(), big.positions.begin() + shaped));
+    EXPECT_NE(
+        std::vector<float>(objKuleTau.meshes[0].positions.begin(), objKuleTau.meshes[0].positions.begin() + shaped),
+        std::vector<float>(big.positions.begin(), big.positions.begin() + shaped));
     EXPECT_TRUE(std::equal(big.positions.begin() + shaped, big.positions.end(),
                            objKuleTau.meshes[0].positions.begin() + shaped));
 

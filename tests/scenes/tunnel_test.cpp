@@ -141,8 +141,7 @@ TEST_F(Tunnel, ShipCloseUpTurnsFromMinusTwentyToTwoAndAHalfDegrees) {
         drawTunnelAt(time);
         auto place = [](double degrees) {
             double a = rad(degrees), s70 = std::sin(rad(70)), c70 = std::cos(rad(70));
-            return eyeToPixel(0.3 + 0.3 * std::cos(a), -0.3 - 0.3 * std::sin(a) * s70,
-                              -2 - 0.3 * std::sin(a) * c70);
+            return eyeToPixel(0.3 + 0.3 * std::cos(a), -0.3 - 0.3 * std::sin(a) * s70, -2 - 0.3 * std::sin(a) * c70);
         };
         bool start = time == 71.0f;
         EXPECT_EQ(at(place(start ? -20.0 : 2.5)), (Rgb{250, 120, 0}));

@@ -12,7 +12,7 @@ struct OffscreenGL;
 // One 640 x 480 offscreen context per test binary, created on first use and made
 // current; each test starts from a fresh start-up state (see GLTest::SetUp).
 class GLTest : public ::testing::Test {
-public:
+  public:
     void SetUp() override;
     // RGB of the pixel at (x, y), y counted from the top of the picture.
     static std::array<int, 3> pixel(int x, int y);
@@ -25,13 +25,13 @@ void resetStartupGLState(int width, int height);
 
 // A folder under the system's temp directory, removed with the object.
 class ScratchDir {
-public:
+  public:
     ScratchDir();
     ~ScratchDir();
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
     void write(const std::string& name, const std::string& bytes) const;  // makes parent folders
-private:
+  private:
     std::string path_;
 };
 

@@ -78,7 +78,9 @@ uint32_t addVertex(EbrMesh& m, V3 p, float u, float v) {
     return uint32_t(m.positions.size() / 3 - 1);
 }
 
-V3 vertexAt(const EbrMesh& m, uint32_t i) { return {m.positions[3 * i], m.positions[3 * i + 1], m.positions[3 * i + 2]}; }
+V3 vertexAt(const EbrMesh& m, uint32_t i) {
+    return {m.positions[3 * i], m.positions[3 * i + 1], m.positions[3 * i + 2]};
+}
 
 // Adds the triangle wound so that its front faces along `outward`; zero-area
 // triangles (at a sphere's poles) are left out.
@@ -124,8 +126,9 @@ EbrMesh makeSphere(float radius, int rings, int segments) {
     for (int i = 1; i < rings; ++i)
         for (int j = 0; j <= segments; ++j) {
             float theta = pi * i / rings, phi = 2 * pi * j / segments;
-            addVertex(m, {radius * std::sin(theta) * std::cos(phi), radius * std::cos(theta),
-                          radius * std::sin(theta) * std::sin(phi)},
+            addVertex(m,
+                      {radius * std::sin(theta) * std::cos(phi), radius * std::cos(theta),
+                       radius * std::sin(theta) * std::sin(phi)},
                       float(j) / segments, float(i) / rings);
         }
     uint32_t bottom = addVertex(m, {0, -radius, 0}, 0.5f, 1);
@@ -155,8 +158,8 @@ EbrMesh makeBox(float cx, float cy, float cz, float sx, float sy, float sz) {
                 p[axis] = sign * half[axis];
                 p[(axis + 1) % 3] = (k == 1 || k == 2 ? 1 : -1) * half[(axis + 1) % 3];
                 p[(axis + 2) % 3] = (k >= 2 ? 1 : -1) * half[(axis + 2) % 3];
-                uint32_t index = addVertex(m, {cx + p[0], cy + p[1], cz + p[2]}, k == 1 || k == 2 ? 1.f : 0.f,
-                                           k >= 2 ? 1.f : 0.f);
+                uint32_t index =
+                    addVertex(m, {cx + p[0], cy + p[1], cz + p[2]}, k == 1 || k == 2 ? 1.f : 0.f, k >= 2 ? 1.f : 0.f);
                 if (k == 0) first = index;
             }
             V3 out{0, 0, 0};
@@ -170,8 +173,12 @@ EbrMesh makeBox(float cx, float cy, float cz, float sx, float sy, float sz) {
 EbrMesh makeGrid(float size, int cells) {
     return lattice(
         "grid", cells, cells,
-        [&](int i, int j) { return V3{size * (float(j) / cells - 0.5f), size * (0.5f - float(i) / cells), 0}; },
-        [](V3) { return V3{0, 0, 1}; });
+        [&](int i, int j) {
+            return V3{size * (float(j) / cells - 0.5f), size * (0.5f - float(i) / cells), 0};
+        },
+        [](V3) {
+            return V3{0, 0, 1};
+        });
 }
 
 EbrMesh makeTorus(float major, float minor, int rings, int sides) {
@@ -195,7 +202,9 @@ EbrMesh makeCylinder(float radius, float length, int segments, bool inward) {
             float phi = 2 * pi * j / segments;
             return V3{radius * std::cos(phi), length * (0.5f - i / 4.0f), radius * std::sin(phi)};
         },
-        [&](V3 c) { return inward ? V3{-c.x, 0, -c.z} : V3{c.x, 0, c.z}; });
+        [&](V3 c) {
+            return inward ? V3{-c.x, 0, -c.z} : V3{c.x, 0, c.z};
+        });
 }
 
 const std::vector<TestObject>& testObjects() {
@@ -242,10 +251,15 @@ void pngAppend(png_structp png, png_bytep data, png_size_t length) {
 
 int channelsOf(int colorType) {
     switch (colorType) {
-        case 0: case 3: return 1;
-        case 4: return 2;
-        case 2: return 3;
-        default: return 4;
+    case 0:
+    case 3:
+        return 1;
+    case 4:
+        return 2;
+    case 2:
+        return 3;
+    default:
+        return 4;
     }
 }
 
@@ -351,8 +365,8 @@ bool writeTestDataSet(const std::string& dir) {
     for (const TestPicture& p : testPictures()) {
         std::string name = p.path;
         bool jpeg = name.compare(name.size() - 4, 4, ".jpg") == 0;
-        ok &= write(name, jpeg ? plainJpeg(p.width, p.height, p.r, p.g, p.b)
-                               : plainPng(p.width, p.height, p.r, p.g, p.b, p.a));
+        ok &= write(
+            name, jpeg ? plainJpeg(p.width, p.height, p.r, p.g, p.b) : plainPng(p.width, p.height, p.r, p.g, p.b, p.a));
     }
     for (const TestObject& o : testObjects()) ok &= write(o.path, writeEbr(o.meshes));
     return ok;

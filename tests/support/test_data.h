@@ -12,7 +12,7 @@
 // no alpha (a = 255); they decode to their colour within +-2 per channel. A PNG with
 // a < 255 is written as RGBA, every other PNG as RGB.
 struct TestPicture {
-    const char* path;   // as the demo names it, e.g. "data/pic/bakgrunn.jpg"
+    const char* path;  // as the demo names it, e.g. "data/pic/bakgrunn.jpg"
     uint8_t r, g, b, a;
     int width, height;
 };
@@ -45,24 +45,23 @@ bool writeTestDataSet(const std::string& dir);
 // Shapes (faces counter-clockwise seen from outside, u/v over [0, 1]).
 EbrMesh makeSphere(float radius, int rings, int segments);
 EbrMesh makeBox(float cx, float cy, float cz, float sx, float sy, float sz);
-EbrMesh makeGrid(float size, int cells);              // in the plane z = 0, facing +z
+EbrMesh makeGrid(float size, int cells);  // in the plane z = 0, facing +z
 EbrMesh makeTorus(float major, float minor, int rings, int sides);
 EbrMesh makeCylinder(float radius, float length, int segments, bool inward);
 
 // Encoders. Pixels are row-major, top row first.
-std::string encodeJpeg(int width, int height, const std::vector<uint8_t>& pixels, bool grey = false,
-                       int quality = 95);
+std::string encodeJpeg(int width, int height, const std::vector<uint8_t>& pixels, bool grey = false, int quality = 95);
 // pixels: RGB, or one byte a pixel when grey (written as a 1-component JPEG).
 
 struct PngSpec {
     int width = 1, height = 1;
-    int colorType = 2;     // PNG colour types: 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
-    int bitDepth = 8;      // 1, 2, 4, 8 or 16, as the colour type allows
-    std::vector<uint16_t> samples;          // channels of each pixel (palette: the index)
-    std::vector<uint8_t> palette;           // RGB triples (colour type 3)
-    std::vector<uint8_t> paletteAlpha;      // tRNS of a palette
+    int colorType = 2;                        // PNG colour types: 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
+    int bitDepth = 8;                         // 1, 2, 4, 8 or 16, as the colour type allows
+    std::vector<uint16_t> samples;            // channels of each pixel (palette: the index)
+    std::vector<uint8_t> palette;             // RGB triples (colour type 3)
+    std::vector<uint8_t> paletteAlpha;        // tRNS of a palette
     std::vector<uint16_t> transparentColour;  // tRNS of grey (1 value) or RGB (3 values)
-    double gamma = 0;      // a gAMA chunk with this file gamma when > 0
+    double gamma = 0;                         // a gAMA chunk with this file gamma when > 0
     bool interlaced = false;
 };
 std::string encodePng(const PngSpec& spec);

@@ -25,12 +25,12 @@ enum class OutputKind { picture, folder, video };
 struct CaptureOptions {
     int width = 640, height = 480;
     FrameRate fps;
-    bool single = false;          // --time given: one picture
-    double time = 0;              // --time
-    double from = 0, to = 145;    // --from, --to
+    bool single = false;        // --time given: one picture
+    double time = 0;            // --time
+    double from = 0, to = 145;  // --from, --to
     std::string out;
     OutputKind kind = OutputKind::picture;
-    int64_t frameCount = 0;       // span frames, filled by parseCaptureArgs
+    int64_t frameCount = 0;  // span frames, filled by parseCaptureArgs
 };
 
 constexpr double timelineEnd = 145.0;  // the demo quits after this
@@ -44,9 +44,9 @@ bool parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options
 // ---- frame times ---------------------------------------------------------------
 
 struct PlannedFrame {
-    float time;            // demoTime
-    double musicSeconds;   // how much music has been heard when the frame starts
-    bool quiet;            // history: only its GL state matters, not its picture
+    float time;           // demoTime
+    double musicSeconds;  // how much music has been heard when the frame starts
+    bool quiet;           // history: only its GL state matters, not its picture
 };
 
 std::vector<PlannedFrame> fullHistory(const FrameRate& fps, double firstShown);
@@ -84,8 +84,7 @@ void soundPcm16(const Soundtrack& sound, int64_t first, int64_t count, std::vect
 // Sample frames first .. first + count - 1 as interleaved 16-bit PCM, silence where
 // the soundtrack has ended (or is missing).
 
-bool writeWav(const std::string& path, const Soundtrack& sound, double fromSeconds, int64_t frames,
-              std::string* error);
+bool writeWav(const std::string& path, const Soundtrack& sound, double fromSeconds, int64_t frames, std::string* error);
 // 16-bit PCM WAV of frames sample frames starting at fromSeconds of the music,
 // silence where the soundtrack has ended (or is missing).
 
@@ -104,8 +103,7 @@ void readFrame(int width, int height, std::vector<uint8_t>* rgb);
 
 // ---- outputs -------------------------------------------------------------------
 
-bool writePng(const std::string& path, int width, int height, const uint8_t* rgb, int compression,
-              std::string* error);
+bool writePng(const std::string& path, int width, int height, const uint8_t* rgb, int compression, std::string* error);
 // RGB PNG; compression 0 (fastest) .. 9 (smallest).
 
 struct FrameFolder;

@@ -73,22 +73,18 @@ std::string clockText(double seconds) {
 struct Progress {
     bool terminal = isatty(STDERR_FILENO) != 0;
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now(), lastShown = start;
-    double elapsed() const {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    }
+    double elapsed() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); }
     void show(int64_t done, int64_t total) {
         if (!terminal) return;
         auto now = std::chrono::steady_clock::now();
         if (done < total && now - lastShown < std::chrono::milliseconds(250)) return;
         lastShown = now;
         double rate = done / std::max(elapsed(), 1e-6);
-        std::fprintf(stderr, "\r  frame %lld of %lld   %.1f fps   %s left   ", (long long)done, (long long)total,
-                     rate, clockText(rate > 0 ? (total - done) / rate : 0).c_str());
+        std::fprintf(stderr, "\r  frame %lld of %lld   %.1f fps   %s left   ", (long long)done, (long long)total, rate,
+                     clockText(rate > 0 ? (total - done) / rate : 0).c_str());
         std::fflush(stderr);
     }
-    void summary(const std::string& line) {
-        std::fprintf(stderr, "%s%s\n", terminal ? "\r\033[K" : "", line.c_str());
-    }
+    void summary(const std::string& line) { std::fprintf(stderr, "%s%s\n", terminal ? "\r\033[K" : "", line.c_str()); }
 };
 
 int capturePicture(const CaptureOptions& o, const Soundtrack& sound) {

@@ -116,8 +116,8 @@ bool parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options
     if (!haveOut) return fail(error, "--out is required");
     // 4:3 exactly: every scene is framed for it, so other shapes would be stretched.
     if (o.width < 4 || o.height < 3 || o.width * 3 != o.height * 4)
-        return fail(error, "the size must be 4:3 (such as 640x480 or 1440x1080), not " + std::to_string(o.width) +
-                               "x" + std::to_string(o.height));
+        return fail(error, "the size must be 4:3 (such as 640x480 or 1440x1080), not " + std::to_string(o.width) + "x" +
+                               std::to_string(o.height));
     if (o.width > 8192) return fail(error, "the size can be at most 8192x6144");
     double rate = o.fps.value();
     if (rate < 1 || rate > 1000) return fail(error, "--fps must lie between 1 and 1000 frames per second");

@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <condition_variable>
 #include <csetjmp>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -25,8 +25,7 @@
 
 extern char** environ;
 
-bool writePng(const std::string& path, int width, int height, const uint8_t* rgb, int compression,
-              std::string* error) {
+bool writePng(const std::string& path, int width, int height, const uint8_t* rgb, int compression, std::string* error) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
         *error = "cannot write " + path + ": " + std::strerror(errno);
@@ -176,19 +175,52 @@ VideoEncoder* startVideoEncoder(const std::string& ffmpeg, const std::string& ou
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     const std::string frameRate = std::to_string(fps.num) + "/" + std::to_string(fps.den);
     // Raw inputs need no probing; probing one pipe would stall the other.
-    std::vector<std::string> args = {ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-                                     "-thread_queue_size", "64", "-probesize", "32", "-analyzeduration", "0",
-                                     "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size,
-                                     "-framerate", frameRate, "-i", "pipe:0",
-                                     "-thread_queue_size", "512", "-probesize", "32", "-analyzeduration", "0",
-                                     "-f", "s16le", "-ar", std::to_string(rate), "-ac", std::to_string(channels),
-                                     "-i", "pipe:3", "-map", "0:v", "-map", "1:a"};
+    std::vector<std::string> args = {ffmpeg,
+                                     "-hide_banner",
+                                     "-loglevel",
+                                     "error",
+                                     "-nostdin",
+                                     "-y",
+                                     "-thread_queue_size",
+                                     "64",
+                                     "-probesize",
+                                     "32",
+                                     "-analyzeduration",
+                                     "0",
+                                     "-f",
+                                     "rawvideo",
+                                     "-pix_fmt",
+                                     "rgb24",
+                                     "-video_size",
+                                     size,
+                                     "-framerate",
+                                     frameRate,
+                                     "-i",
+                                     "pipe:0",
+                                     "-thread_queue_size",
+                                     "512",
+                                     "-probesize",
+                                     "32",
+                                     "-analyzeduration",
+                                     "0",
+                                     "-f",
+                                     "s16le",
+                                     "-ar",
+                                     std::to_string(rate),
+                                     "-ac",
+                                     std::to_string(channels),
+                                     "-i",
+                                     "pipe:3",
+                                     "-map",
+                                     "0:v",
+                                     "-map",
+                                     "1:a"};
     const std::string ext = lowerExtension(out);
     if (ext == "webm") {
         // VP9 at its real-time setting keeps the capture near the speed of the others.
-        for (const char* a : {"-c:v", "libvpx-vp9", "-deadline", "realtime", "-cpu-used", "8", "-row-mt", "1",
-                              "-crf", "30", "-b:v", "0", "-pix_fmt", "yuv420p", "-c:a", "libopus", "-b:a", "160k",
-                              "-ar", "48000"})
+        for (const char* a : {"-c:v", "libvpx-vp9", "-deadline", "realtime", "-cpu-used", "8",        "-row-mt",
+                              "1",    "-crf",       "30",        "-b:v",     "0",         "-pix_fmt", "yuv420p",
+                              "-c:a", "libopus",    "-b:a",      "160k",     "-ar",       "48000"})
             args.push_back(a);
     } else {
         for (const char* a : {"-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p"})

@@ -73,8 +73,8 @@ bool writeWav(const std::string& path, const Soundtrack& sound, double fromSecon
     bytes.insert(bytes.end(), {'R', 'I', 'F', 'F'});
     put32(bytes, uint32_t(36 + dataBytes));
     bytes.insert(bytes.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put32(bytes, 16);                                   // fmt chunk size
-    put16(bytes, 1);                                    // PCM
+    put32(bytes, 16);  // fmt chunk size
+    put16(bytes, 1);   // PCM
     put16(bytes, uint32_t(channels));
     put32(bytes, uint32_t(sound.rate));
     put32(bytes, uint32_t(sound.rate) * channels * 2);  // bytes per second

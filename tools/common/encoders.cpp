@@ -1,9 +1,9 @@
 #include "encoders.h"
 
-#include <cstdio>  // jpeglib.h needs size_t and FILE first
-#include <cstdlib>
 #include <jpeglib.h>
 #include <vorbis/vorbisenc.h>
+#include <cstdio>  // jpeglib.h needs size_t and FILE first
+#include <cstdlib>
 
 #include <algorithm>
 #include <csetjmp>
@@ -19,8 +19,8 @@ struct JpegFailure {
 void jpegEscape(j_common_ptr info) { longjmp(reinterpret_cast<JpegFailure*>(info->err)->escape, 1); }
 
 // Kept free of C++ objects with destructors: longjmp skips them.
-bool compressJpeg(const uint8_t* pixels, int width, int height, int quality, int components,
-                  unsigned char** buffer, unsigned long* size) {
+bool compressJpeg(const uint8_t* pixels, int width, int height, int quality, int components, unsigned char** buffer,
+                  unsigned long* size) {
     jpeg_compress_struct info;
     JpegFailure failure;
     info.err = jpeg_std_error(&failure.pub);
@@ -60,8 +60,8 @@ std::string encodeJpeg(const uint8_t* pixels, int width, int height, int quality
     return out;
 }
 
-std::string encodeOggVorbis(const float* interleaved, size_t frames, int channels, int rate, float quality,
-                            int serial, const VorbisTags& tags) {
+std::string encodeOggVorbis(const float* interleaved, size_t frames, int channels, int rate, float quality, int serial,
+                            const VorbisTags& tags) {
     std::string bytes;
     if (channels <= 0 || (frames > 0 && !interleaved)) return bytes;
     vorbis_info vi;

@@ -15,8 +15,8 @@ std::string encodeJpeg(const uint8_t* pixels, int width, int height, int quality
 
 using VorbisTags = std::vector<std::pair<std::string, std::string>>;
 
-std::string encodeOggVorbis(const float* interleaved, size_t frames, int channels, int rate, float quality,
-                            int serial, const VorbisTags& tags = {});
+std::string encodeOggVorbis(const float* interleaved, size_t frames, int channels, int rate, float quality, int serial,
+                            const VorbisTags& tags = {});
 // interleaved: frames * channels floats in [-1, 1], channel 0 first in each frame.
 // quality is libvorbisenc's VBR quality (-0.1..1); serial is the Ogg stream serial
 // number, fixed by the caller so the bytes repeat; tags go into the comment header

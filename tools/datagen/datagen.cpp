@@ -13,17 +13,49 @@ namespace fs = std::filesystem;
 
 const std::vector<std::string>& dataManifest() {
     static const std::vector<std::string> files = {
-        "pic/blue.jpg", "pic/bakgrunn.jpg", "pic/skuta.jpg", "pic/lyn.jpg",
-        "pic/skjerm.png", "pic/kubetex.png", "pic/kuletex.png", "pic/kuletex2.png",
-        "pic/kuletex3.png", "pic/treasureroom.png", "pic/gulv.png", "pic/remember.png",
-        "pic/grumla2.png", "pic/vann.png", "pic/skutetex/stortflagg2.png", "pic/skutetex/hjul.png",
-        "pic/skutetex/metall.png", "pic/skutetex/ruter.png", "pic/skutetex/sflagg.png", "pic/skutetex/tau.png",
-        "pic/skutetex/tre.png", "pic/skutetex/tre2.png", "pic/skutetex/tre3.png", "pic/skutetex/tre4.png",
-        "pic/loading.png", "pic/legacy/pirat.png", "pic/legacy/finish2.png", "pic/legacy/kube.png",
-        "pic/legacy/skatt.png", "pic/stone.png", "pic/greet.png", "pic/malstrom.png",
-        "pic/malstrom2.png", "pic/treasure.png", "pic/cred.png", "pic/tg05.png",
-        "objects/vann.ebr", "objects/torus.ebr", "objects/cube.ebr", "objects/kule.ebr",
-        "objects/tunnel.ebr", "objects/skute2.ebr", "objects/kube2.ebr",
+        "pic/blue.jpg",
+        "pic/bakgrunn.jpg",
+        "pic/skuta.jpg",
+        "pic/lyn.jpg",
+        "pic/skjerm.png",
+        "pic/kubetex.png",
+        "pic/kuletex.png",
+        "pic/kuletex2.png",
+        "pic/kuletex3.png",
+        "pic/treasureroom.png",
+        "pic/gulv.png",
+        "pic/remember.png",
+        "pic/grumla2.png",
+        "pic/vann.png",
+        "pic/skutetex/stortflagg2.png",
+        "pic/skutetex/hjul.png",
+        "pic/skutetex/metall.png",
+        "pic/skutetex/ruter.png",
+        "pic/skutetex/sflagg.png",
+        "pic/skutetex/tau.png",
+        "pic/skutetex/tre.png",
+        "pic/skutetex/tre2.png",
+        "pic/skutetex/tre3.png",
+        "pic/skutetex/tre4.png",
+        "pic/loading.png",
+        "pic/legacy/pirat.png",
+        "pic/legacy/finish2.png",
+        "pic/legacy/kube.png",
+        "pic/legacy/skatt.png",
+        "pic/stone.png",
+        "pic/greet.png",
+        "pic/malstrom.png",
+        "pic/malstrom2.png",
+        "pic/treasure.png",
+        "pic/cred.png",
+        "pic/tg05.png",
+        "objects/vann.ebr",
+        "objects/torus.ebr",
+        "objects/cube.ebr",
+        "objects/kule.ebr",
+        "objects/tunnel.ebr",
+        "objects/skute2.ebr",
+        "objects/kube2.ebr",
         "sound/vorrend.ogg",
     };
     return files;
@@ -61,15 +93,19 @@ bool generateDataSet(const std::string& dataDir, int threads, std::string* error
         std::vector<float> music = synthesiseSoundtrack();
         std::string ogg = encodeOggVorbis(music, soundRate, 0.4f);
         std::string why;
-        if (ogg.empty()) fail("the Vorbis encoder refused its settings");
-        else if (!writeFile(root / "sound/vorrend.ogg", ogg, &why)) fail(why);
+        if (ogg.empty())
+            fail("the Vorbis encoder refused its settings");
+        else if (!writeFile(root / "sound/vorrend.ogg", ogg, &why))
+            fail(why);
     });
     // Pango keeps per-thread font state; one thread paints every picture.
     jobs.push_back([&] {
         for (const std::string& name : pictureNames()) {
             std::string why, bytes = paintPicture(name, &why);
-            if (bytes.empty()) fail(why.empty() ? "cannot encode " + name : why);
-            else if (!writeFile(root / name, bytes, &why)) fail(why);
+            if (bytes.empty())
+                fail(why.empty() ? "cannot encode " + name : why);
+            else if (!writeFile(root / name, bytes, &why))
+                fail(why);
         }
         releasePictureFonts();
         for (const NamedMeshFile& file : meshFiles()) {

@@ -29,7 +29,7 @@ std::vector<EbrMesh> shipObject();          // skute2.ebr: 11 meshes, bow toward
 std::vector<EbrMesh> treasureCubeObject();  // kube2.ebr: 6 faces, one mesh each
 
 struct NamedMeshFile {
-    const char* path;                    // relative to the data folder
+    const char* path;  // relative to the data folder
     std::vector<EbrMesh> (*make)();
 };
 const std::vector<NamedMeshFile>& meshFiles();
@@ -39,7 +39,7 @@ const std::vector<NamedMeshFile>& meshFiles();
 // name's extension). Empty with a reason for an unknown name.
 std::string paintPicture(const std::string& relativePath, std::string* error);
 std::vector<std::string> pictureNames();  // the 36 picture paths, load order
-void releasePictureFonts();  // drops the calling thread's font map once it is done painting
+void releasePictureFonts();               // drops the calling thread's font map once it is done painting
 
 // ---- soundtrack (soundtrack.cpp) -------------------------------------------------
 constexpr int soundRate = 44100;

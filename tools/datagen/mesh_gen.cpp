@@ -105,8 +105,10 @@ struct Builder {
             double ang = 2 * pi * i / sides;
             double cs = std::cos(ang), sn = std::sin(ang);
             uint32_t k = vertex(c + e1 * (r * cs) + e2 * (r * sn), 0.5 + 0.5 * cs * uvScale, 0.5 - 0.5 * sn * uvScale);
-            if (i == 0) first = k;
-            else tri(centre, k - 1, k);
+            if (i == 0)
+                first = k;
+            else
+                tri(centre, k - 1, k);
         }
         (void)first;
     }
@@ -133,15 +135,15 @@ struct Builder {
         V3 X = ax * hx, Y = ay * hy, Z = az * hz;
         auto face = [&](V3 centre, V3 right, V3 up, double w, double h) {
             // front faces right x up
-            quad(centre - right - up, centre + right - up, centre + right + up, centre - right + up, 0, 0,
-                 w * uvScale, h * uvScale);
+            quad(centre - right - up, centre + right - up, centre + right + up, centre - right + up, 0, 0, w * uvScale,
+                 h * uvScale);
         };
-        face(c + Z, X, Y, hx, hy);         // +z
-        face(c - Z, Y, X, hy, hx);         // -z
-        face(c + X, Y, Z, hy, hz);         // +x
-        face(c - X, Z, Y, hz, hy);         // -x
-        face(c + Y, Z, X, hz, hx);         // +y
-        face(c - Y, X, Z, hx, hz);         // -y
+        face(c + Z, X, Y, hx, hy);  // +z
+        face(c - Z, Y, X, hy, hx);  // -z
+        face(c + X, Y, Z, hy, hz);  // +x
+        face(c - X, Z, Y, hz, hy);  // -x
+        face(c + Y, Z, X, hz, hx);  // +y
+        face(c - Y, X, Z, hx, hz);  // -y
     }
 
     // A square beam from a to b, thickness 2r: ropes, spokes, posts.
@@ -195,14 +197,15 @@ std::vector<EbrMesh> torusObject() {
             return radial * (ringRadius + tubeRadius * std::cos(t)) + axis * (tubeRadius * std::sin(t));
         },
         [&](double u, double v) { return std::make_pair(u * 8, v * 2); });
-        // dP/du runs along the ring and dP/dv around the tube: with (e1, e2, axis)
-        // right-handed their cross product points away from the tube's core.
+    // dP/du runs along the ring and dP/dv around the tube: with (e1, e2, axis)
+    // right-handed their cross product points away from the tube's core.
 
     // The scene draws the torus without a depth test, painting triangles in index
     // order: the wall around the hole goes first and the outer rim last, so the
     // outside, which shows at most angles, is painted over the inside.
     std::vector<std::array<uint32_t, 3>> tris;
-    for (size_t i = 0; i < b.m.indices.size(); i += 3) tris.push_back({b.m.indices[i], b.m.indices[i + 1], b.m.indices[i + 2]});
+    for (size_t i = 0; i < b.m.indices.size(); i += 3)
+        tris.push_back({b.m.indices[i], b.m.indices[i + 1], b.m.indices[i + 2]});
     auto reach = [&](const std::array<uint32_t, 3>& t) {
         double sum = 0;
         for (uint32_t k : t) {
@@ -295,7 +298,7 @@ std::vector<EbrMesh> treasureCubeObject() {
     const F list[6] = {
         {"front", {0, -1, 0}, {-1, 0, 0}, {0, 0, -1}}, {"back", {0, 1, 0}, {1, 0, 0}, {0, 0, -1}},
         {"left", {-1, 0, 0}, {0, 1, 0}, {0, 0, -1}},   {"right", {1, 0, 0}, {0, -1, 0}, {0, 0, -1}},
-        {"top", {0, 0, 1}, {1, 0, 0}, {0, 1, 0}},     {"bottom", {0, 0, -1}, {1, 0, 0}, {0, -1, 0}},
+        {"top", {0, 0, 1}, {1, 0, 0}, {0, 1, 0}},      {"bottom", {0, 0, -1}, {1, 0, 0}, {0, -1, 0}},
     };
     for (const F& f : list) {
         Builder b(f.name);
@@ -339,15 +342,15 @@ V3 hullPoint(double t, double s) {
     return {w * std::sin(phi), yOf(t), top - (top - bottom) * std::pow(std::max(c, 0.0), 1.6)};
 }
 
-const double castleTop = 40;   // the sterncastle's deck
-const double castleEnd = -150; // its front wall
+const double castleTop = 40;    // the sterncastle's deck
+const double castleEnd = -150;  // its front wall
 const double foreStart = 170, foreTop = 32;
 
 }  // namespace
 
 std::vector<EbrMesh> shipObject() {
-    Builder hull("hull"), deck("deck"), shrouds("shrouds"), stays("stays"), spars("masts"),
-        castles("castles"), ropes("ropes"), wheel("wheel"), windows("windows"), rails("rails"), sails("sails");
+    Builder hull("hull"), deck("deck"), shrouds("shrouds"), stays("stays"), spars("masts"), castles("castles"),
+        ropes("ropes"), wheel("wheel"), windows("windows"), rails("rails"), sails("sails");
 
     // Hull: t runs along +y, s from port to starboard under the keel. dP/dt x dP/ds
     // points outwards (at the keel: +y x +x = -z).
@@ -386,12 +389,12 @@ std::vector<EbrMesh> shipObject() {
     {
         double y0 = -shipHalfLength + 4, y1 = castleEnd, zc0 = deckZ(0.2) - 2;
         double w = hullHalfBeam(0.1) * 0.95;
-        castles.box({0, (y0 + y1) / 2, (zc0 + castleTop) / 2}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, w,
-                    (y1 - y0) / 2, (castleTop - zc0) / 2, 0.03);
+        castles.box({0, (y0 + y1) / 2, (zc0 + castleTop) / 2}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, w, (y1 - y0) / 2,
+                    (castleTop - zc0) / 2, 0.03);
         double f0 = foreStart, f1 = 228, zf0 = deckZ(0.85) - 2;
         double wf = hullHalfBeam(tOf(f1)) * 0.95;
-        castles.box({0, (f0 + f1) / 2, (zf0 + foreTop) / 2}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, wf,
-                    (f1 - f0) / 2, (foreTop - zf0) / 2, 0.03);
+        castles.box({0, (f0 + f1) / 2, (zf0 + foreTop) / 2}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, wf, (f1 - f0) / 2,
+                    (foreTop - zf0) / 2, 0.03);
     }
 
     // Masts, yards, bowsprit and the lookout platform.
@@ -411,8 +414,8 @@ std::vector<EbrMesh> shipObject() {
             spars.tube({-yd[1], m.y + 6, yd[0]}, {yd[1], m.y + 6, yd[0]}, 3, 3, 8, 1, 4);
         }
     }
-    spars.tube({0, 225, 0}, {0, 390, 55}, 6, 3, 10, 1, 4);         // bowsprit
-    spars.tube({0, 0, 205}, {0, 0, 213}, 24, 24, 20, 2, 0.2);      // lookout platform wall
+    spars.tube({0, 225, 0}, {0, 390, 55}, 6, 3, 10, 1, 4);     // bowsprit
+    spars.tube({0, 0, 205}, {0, 0, 213}, 24, 24, 20, 2, 0.2);  // lookout platform wall
     spars.disc({0, 0, 205}, {0, 0, -1}, 24, 20);
     spars.disc({0, 0, 213}, {0, 0, 1}, 24, 20);
 
@@ -520,7 +523,9 @@ std::vector<EbrMesh> shipObject() {
     {
         const V3 c{0, -165, castleTop + 26};
         const double R = 18;
-        auto uvOf = [&](V3 p) { return std::make_pair(0.5 + (p.x - c.x) / (2 * (R + 6)), 0.5 - (p.z - c.z) / (2 * (R + 6))); };
+        auto uvOf = [&](V3 p) {
+            return std::make_pair(0.5 + (p.x - c.x) / (2 * (R + 6)), 0.5 - (p.z - c.z) / (2 * (R + 6)));
+        };
         auto add = [&](Builder& part) {
             for (size_t i = 0; i < part.m.positions.size() / 3; ++i) {
                 V3 p{part.m.positions[3 * i], part.m.positions[3 * i + 1], part.m.positions[3 * i + 2]};
@@ -561,7 +566,8 @@ std::vector<EbrMesh> shipObject() {
             double x = -44 + k * 22;
             double z0 = castleTop - 30, z1 = castleTop - 10;
             // Facing -y: seen from behind, +x is on the right. s = 1 - u runs left to right.
-            windows.quad({x - 8, yStern, z0}, {x + 8, yStern, z0}, {x + 8, yStern, z1}, {x - 8, yStern, z1}, 1, 1, 0, 0);
+            windows.quad({x - 8, yStern, z0}, {x + 8, yStern, z0}, {x + 8, yStern, z1}, {x - 8, yStern, z1}, 1, 1, 0,
+                         0);
         }
         double w = hullHalfBeam(0.1) * 0.95 + 0.8;
         for (int k = 0; k < 3; ++k) {
@@ -589,11 +595,20 @@ std::vector<EbrMesh> shipObject() {
                 },
                 14);
             double w = hullHalfBeam(0.1) * 0.93;
-            railLine([&](double f) { return V3{side * w, -shipHalfLength + 6 + f * (castleEnd - (-shipHalfLength + 6)), castleTop}; }, 6);
+            railLine(
+                [&](double f) {
+                    return V3{side * w, -shipHalfLength + 6 + f * (castleEnd - (-shipHalfLength + 6)), castleTop};
+                },
+                6);
             double wf = hullHalfBeam(tOf(228)) * 0.93;
             railLine([&](double f) { return V3{side * wf, foreStart + f * 56, foreTop}; }, 3);
         }
-        railLine([&](double f) { double w = hullHalfBeam(0.1) * 0.93; return V3{-w + 2 * w * f, castleEnd, castleTop}; }, 6);
+        railLine(
+            [&](double f) {
+                double w = hullHalfBeam(0.1) * 0.93;
+                return V3{-w + 2 * w * f, castleEnd, castleTop};
+            },
+            6);
     }
 
     std::vector<EbrMesh> out;
@@ -604,9 +619,9 @@ std::vector<EbrMesh> shipObject() {
 
 const std::vector<NamedMeshFile>& meshFiles() {
     static const std::vector<NamedMeshFile> files = {
-        {"objects/vann.ebr", waterObject},   {"objects/torus.ebr", torusObject},
-        {"objects/cube.ebr", cubeObject},    {"objects/kule.ebr", sphereObject},
-        {"objects/tunnel.ebr", tunnelObject}, {"objects/skute2.ebr", shipObject},
+        {"objects/vann.ebr", waterObject},         {"objects/torus.ebr", torusObject},
+        {"objects/cube.ebr", cubeObject},          {"objects/kule.ebr", sphereObject},
+        {"objects/tunnel.ebr", tunnelObject},      {"objects/skute2.ebr", shipObject},
         {"objects/kube2.ebr", treasureCubeObject},
     };
     return files;

@@ -111,9 +111,9 @@ struct Canvas {
 // Text set with Pango: centred on (cx, cy) in pixels, squeezed horizontally by scaleX.
 struct TextStyle {
     const char* font = "DejaVu Serif Bold";
-    double size = 40;            // pixels
+    double size = 40;  // pixels
     Rgba fill{1, 1, 1, 1};
-    Rgba outline{0, 0, 0, 0};    // drawn under the fill when its alpha is > 0
+    Rgba outline{0, 0, 0, 0};  // drawn under the fill when its alpha is > 0
     double outlineWidth = 0;
     double scaleX = 0.75;
 };
@@ -300,7 +300,8 @@ void shipSilhouette(Canvas& c, double cx, double cy, double len, Rgba hull, Rgba
         double tops[3] = {-95, -175, -245};
         double widths[3] = {75, 62, 46};
         for (int s = 0; s < 3; ++s) {
-            double top = tops[s] * scale - 10, bottom = (s == 0 ? -60 : tops[s - 1] * scale - 14), w = widths[s] * scale;
+            double top = tops[s] * scale - 10, bottom = (s == 0 ? -60 : tops[s - 1] * scale - 14),
+                   w = widths[s] * scale;
             cairo_pattern_t* g = cairo_pattern_create_linear(mx - w, 0, mx + w, 0);
             cairo_pattern_add_color_stop_rgba(g, 0, sail.r * 0.7, sail.g * 0.7, sail.b * 0.7, sail.a);
             cairo_pattern_add_color_stop_rgba(g, 0.6, sail.r, sail.g, sail.b, sail.a);
@@ -1052,7 +1053,8 @@ std::string paintLegacyKube() {
         pts[i][0] = 256 + 150 * x1 * p;
         pts[i][1] = 256 - 150 * y1 * p;
     }
-    const int edges[12][2] = {{0, 1}, {2, 3}, {4, 5}, {6, 7}, {0, 2}, {1, 3}, {4, 6}, {5, 7}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
+    const int edges[12][2] = {{0, 1}, {2, 3}, {4, 5}, {6, 7}, {0, 2}, {1, 3},
+                              {4, 6}, {5, 7}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
     cairo_set_line_cap(c.cr, CAIRO_LINE_CAP_ROUND);
     for (auto& e : edges) {
         cairo_move_to(c.cr, pts[e[0]][0], pts[e[0]][1]);
@@ -1078,7 +1080,8 @@ std::string paintStone() {
         for (int j = -1; j <= 1; ++j)
             for (int i = -1; i <= 1; ++i) {
                 int cx = int(std::floor(x)) + i, cy = int(std::floor(y)) + j;
-                double px = cx + 0.2 + 0.6 * lattice(cx, cy, cells, 221), py = cy + 0.2 + 0.6 * lattice(cx, cy, cells, 222);
+                double px = cx + 0.2 + 0.6 * lattice(cx, cy, cells, 221),
+                       py = cy + 0.2 + 0.6 * lattice(cx, cy, cells, 222);
                 double d = std::hypot(px - x, py - y);
                 if (d < d1) {
                     d2 = d1;
@@ -1132,9 +1135,8 @@ std::string paintCred() {
     st.size = 64;
     st.fill = {1.0, 0.85, 0.4, 1};
     st.scaleX = 0.6;
-    return paintStrip(1024, 128,
-                      "Vorrend \xC2\xB7 code, music and pictures by the Grumla crew \xC2\xB7 ",
-                      st, false, {0, 0, 0, 1});
+    return paintStrip(1024, 128, "Vorrend \xC2\xB7 code, music and pictures by the Grumla crew \xC2\xB7 ", st, false,
+                      {0, 0, 0, 1});
 }
 
 std::string paintMalstrom(double arms, double twist, Rgba deep, Rgba foam, uint32_t seed) {
@@ -1223,8 +1225,14 @@ const std::map<std::string, Painter>& painters() {
         {"pic/lyn.jpg", paintLyn},
         {"pic/skjerm.png", paintSkjerm},
         {"pic/kubetex.png", paintKubetex},
-        {"pic/kuletex.png", [] { return paintMarble({0.1, 0.2, 0.5, 1}, {0.85, 0.9, 1.0, 1}, 241); }},
-        {"pic/kuletex2.png", [] { return paintMarble({0.05, 0.3, 0.2, 1}, {0.8, 1.0, 0.85, 1}, 242); }},
+        {"pic/kuletex.png",
+         [] {
+             return paintMarble({0.1, 0.2, 0.5, 1}, {0.85, 0.9, 1.0, 1}, 241);
+         }},
+        {"pic/kuletex2.png",
+         [] {
+             return paintMarble({0.05, 0.3, 0.2, 1}, {0.8, 1.0, 0.85, 1}, 242);
+         }},
         {"pic/kuletex3.png", paintKuletex3},
         {"pic/treasureroom.png", paintTreasureroom},
         {"pic/gulv.png", paintGulv},
@@ -1237,9 +1245,18 @@ const std::map<std::string, Painter>& painters() {
         {"pic/skutetex/ruter.png", paintRuter},
         {"pic/skutetex/sflagg.png", paintSflagg},
         {"pic/skutetex/tau.png", paintTau},
-        {"pic/skutetex/tre.png", [] { return paintPlanks({0.5, 0.3, 0.15, 1}, 8, true, 251, false); }},
-        {"pic/skutetex/tre2.png", [] { return paintPlanks({0.78, 0.6, 0.38, 1}, 6, false, 252, true); }},
-        {"pic/skutetex/tre3.png", [] { return paintPlanks({0.6, 0.4, 0.2, 1}, 2, false, 253, false); }},
+        {"pic/skutetex/tre.png",
+         [] {
+             return paintPlanks({0.5, 0.3, 0.15, 1}, 8, true, 251, false);
+         }},
+        {"pic/skutetex/tre2.png",
+         [] {
+             return paintPlanks({0.78, 0.6, 0.38, 1}, 6, false, 252, true);
+         }},
+        {"pic/skutetex/tre3.png",
+         [] {
+             return paintPlanks({0.6, 0.4, 0.2, 1}, 2, false, 253, false);
+         }},
         {"pic/skutetex/tre4.png", paintTre4},
         {"pic/loading.png", paintLoading},
         {"pic/legacy/pirat.png", paintPirat},
@@ -1249,9 +1266,13 @@ const std::map<std::string, Painter>& painters() {
         {"pic/stone.png", paintStone},
         {"pic/greet.png", paintGreet},
         {"pic/malstrom.png",
-         [] { return paintMalstrom(3, 4.0, {0.05, 0.2, 0.6, 1}, {0.7, 0.9, 1.0, 1}, 261); }},
+         [] {
+             return paintMalstrom(3, 4.0, {0.05, 0.2, 0.6, 1}, {0.7, 0.9, 1.0, 1}, 261);
+         }},
         {"pic/malstrom2.png",
-         [] { return paintMalstrom(5, 5.5, {0.02, 0.35, 0.3, 1}, {0.6, 1.0, 0.85, 1}, 262); }},
+         [] {
+             return paintMalstrom(5, 5.5, {0.02, 0.35, 0.3, 1}, {0.6, 1.0, 0.85, 1}, 262);
+         }},
         {"pic/treasure.png", paintTreasure},
         {"pic/cred.png", paintCred},
         {"pic/tg05.png", paintTg05},

@@ -13,7 +13,7 @@
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
-constexpr double beat = 0.5;    // 120 BPM
+constexpr double beat = 0.5;  // 120 BPM
 constexpr double bar = 4 * beat;
 constexpr double endOfMusic = 145.0;
 
@@ -186,7 +186,8 @@ void lead(Mix& m, double t0, double dur, double note, double amp, double pan = 0
         double t = double(i) / soundRate;
         double vib = 1 + 0.004 * std::sin(2 * pi * 5.5 * t) * std::min(1.0, t * 3);
         double pulse = a.next(hz * vib) - b.next(hz * vib);  // two saws make a pulse
-        double env = std::min(1.0, t * 120) * (t < dur ? 0.7 + 0.3 * std::exp(-t * 8) : 0.7 * std::exp(-(t - dur) * 30));
+        double env =
+            std::min(1.0, t * 120) * (t < dur ? 0.7 + 0.3 * std::exp(-t * 8) : 0.7 * std::exp(-(t - dur) * 30));
         double v = amp * env * f.run(pulse, 2600, 0.9);
         m.add(start + i, v * (1 - pan), v * (1 + pan));
     }
