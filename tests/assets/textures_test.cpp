@@ -135,8 +135,8 @@ TEST_F(JpegTexture, FullMipmapChainTopRowFirst) {
 
 TEST_F(JpegTexture, AnyWidthUploadsAndGreyBecomesRgb) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    for (int width : {30, 37, 5}) {
-        ASSERT_NE(load(encodeJpeg(width, 16, halves(width, 16, {240, 16, 16}, {16, 240, 16}))), 0u);
+    for (int w : {30, 37, 5}) {
+        ASSERT_NE(load(encodeJpeg(w, 16, halves(w, 16, {240, 16, 16}, {16, 240, 16}))), 0u);
         Texels t = boundTexels();
         for (int y : {0, 1, 5, 6})
             for (int x = 0; x < t.width; ++x) expectNear(t.at(x, y), {240, 16, 16}, 6, "top half");

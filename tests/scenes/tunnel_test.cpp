@@ -166,11 +166,11 @@ TEST_F(Tunnel, ShipCloseUpIsUnlitAndUnblended) {
 TEST_F(Tunnel, CloseUpNearerThanAWhirlpoolHidesIt) {
     uint32_t box = makeSolidTexture({200, 40, 0, 255});
     texMalstrom = makeSolidTexture({0, 0, 100, 255});
-    const float time = 78.0f, t71 = time - 71.0f;
+    const float time = 78.0f, sinceTurn = time - 71.0f;
     PixelPos inBox = eyeToPixel(0.525, 0.325, -1.7);
     PixelPos besideBox = eyeToPixel(0.45, 0.55, -2);
 
-    objSkute = makeObject({closeUpBoxAt(t71, 0.525f, 0.325f, -1.65f, 0.075f, 0.05f, box)});
+    objSkute = makeObject({closeUpBoxAt(sinceTurn, 0.525f, 0.325f, -1.65f, 0.075f, 0.05f, box)});
     enterAfterShipScene();
     drawTunnelAt(time);
     drawTunnelAt(time);
@@ -178,12 +178,12 @@ TEST_F(Tunnel, CloseUpNearerThanAWhirlpoolHidesIt) {
     EXPECT_TRUE(pixelNear(at(besideBox), Rgb{128, 128, 228}, 1));
 
     // The same box beyond the whirlpool's depth: the whirlpool adds over it.
-    objSkute = makeObject({closeUpBoxAt(t71, 0.525f * 1.4f, 0.325f * 1.4f, -2.4f, 0.1f, 0.05f, box)});
+    objSkute = makeObject({closeUpBoxAt(sinceTurn, 0.525f * 1.4f, 0.325f * 1.4f, -2.4f, 0.1f, 0.05f, box)});
     drawTunnelAt(time);
     EXPECT_EQ(at(eyeToPixel(0.525, 0.325, -1.7)), (Rgb{200, 40, 100}));
 
     // Nearer again, under a half-transparent green screen frame.
-    objSkute = makeObject({closeUpBoxAt(t71, 0.525f, 0.325f, -1.65f, 0.075f, 0.05f, box)});
+    objSkute = makeObject({closeUpBoxAt(sinceTurn, 0.525f, 0.325f, -1.65f, 0.075f, 0.05f, box)});
     texSkjerm = makeSolidTexture({0, 255, 0, 128});
     drawTunnelAt(time);
     double a = 128.0 / 255.0;
