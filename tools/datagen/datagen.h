@@ -34,7 +34,7 @@ struct NamedMeshFile {
 };
 const std::vector<NamedMeshFile>& meshFiles();
 
-// ---- pictures (pictures.cpp) -----------------------------------------------------
+// ---- pictures (pictures.cpp, painted by the paint_*.cpp files) ------------------------
 // Paints one picture of the manifest and returns the encoded file (PNG or JPEG by the
 // name's extension). Empty with a reason for an unknown name.
 std::string paintPicture(const std::string& relativePath, std::string* error);
