@@ -242,14 +242,13 @@ std::string paintSkatt() {
 }
 
 std::string paintFinish2() {
-    const int S = 512;
-    Canvas c(S, S, false);
+    Canvas c(512, 512, false);
     // a torn chart: parchment noise cut to a ragged outline
     c.pixels([](double u, double v) {
         double n = fbm(u, v, 4, 5, 211);
-        return Rgba{0.75 * (0.7 + 0.3 * n), 0.6 * (0.7 + 0.3 * n), 0.38 * (0.7 + 0.3 * n)};
+        return scaled({0.75, 0.6, 0.38}, 0.7 + 0.3 * n);
     });
-    Canvas chart(S, S, false);
+    Canvas chart(c.w, c.h, false);
     cairo_t* cr = chart.cr;
     cairo_set_source_surface(cr, c.surface, 0, 0);
     cairo_move_to(cr, 70, 90);

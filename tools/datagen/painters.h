@@ -20,41 +20,19 @@ void shipSilhouette(Canvas& c, double cx, double cy, double len, Rgba hull, Rgba
 void coin(cairo_t* cr, double x, double y, double r, double squash, std::initializer_list<Stop> shades);
 
 // ---- the Opening's and the Gallery's pictures (paint_opening.cpp) ---------------------
-std::string paintBlue();
-std::string paintBakgrunn();
-std::string paintSkuta();
-std::string paintLyn();
-std::string paintLoading();
-std::string paintRemember();
-std::string paintGrumla2();
-std::string paintPirat();
-std::string paintFinish2();
-std::string paintLegacyKube();
-std::string paintSkatt();
+std::string paintBlue(), paintBakgrunn(), paintSkuta(), paintLyn(), paintLoading(), paintRemember(), paintGrumla2(),
+    paintPirat(), paintFinish2(), paintLegacyKube(), paintSkatt();
 
 // ---- textures the meshes wear (paint_textures.cpp) ------------------------------------
-std::string paintVann();
-std::string paintStortflagg2();
-std::string paintHjul();
-std::string paintMetall();
-std::string paintRuter();
-std::string paintSflagg();
-std::string paintTau();
+std::string paintVann(), paintStortflagg2(), paintHjul(), paintMetall(), paintRuter(), paintSflagg(), paintTau();
 std::string paintPlanks(Rgba base, int planks, bool across, uint32_t seed, bool nails);
-std::string paintTre4();
-std::string paintKubetex();
+std::string paintTre4(), paintKubetex();
 std::string paintMarble(Rgba a, Rgba b, uint32_t seed);
-std::string paintKuletex3();
-std::string paintGulv();
-std::string paintStone();
+std::string paintKuletex3(), paintGulv(), paintStone();
 
 // ---- overlays, signs and strips of text (paint_overlays.cpp) --------------------------
-std::string paintSkjerm();
-std::string paintTreasureroom();
-std::string paintTreasure();
-std::string paintTg05();
+std::string paintSkjerm(), paintTreasureroom(), paintTreasure(), paintTg05();
 std::string paintMalstrom(double arms, double twist, Rgba deep, Rgba foam, uint32_t seed);
-std::string paintGreet();
-std::string paintCred();
+std::string paintGreet(), paintCred();
 
 }  // namespace paint
