@@ -17,7 +17,7 @@ const std::vector<std::string>& dataManifest();
 // `threads` threads; the bytes do not depend on it. False with a reason on failure.
 bool generateDataSet(const std::string& dataDir, int threads, std::string* error);
 
-// ---- meshes (mesh_gen.cpp) -------------------------------------------------------
+// ---- meshes (mesh_gen.cpp; the ship in ship_model.cpp) ---------------------------------
 // Each returns the meshes of one EBR file, in file order, in model units. Models are
 // z-up; the scale factors and transforms of the scenes that draw them decide sizes.
 std::vector<EbrMesh> waterObject();         // vann.ebr: sea surface, front towards -z
