@@ -1,6 +1,6 @@
 // The ship: z up, bow at +y, keel at z = -110, waterline near z = -65 (the Ship scene
 // puts the model's origin 1.3 units, 65 model units, above the water). 520 long, 130
-// wide, main mast top at z = 300. Eleven meshes, one a texture the demo gives it.
+// wide, main mast top at z = 300. Eleven meshes, in the order the demo textures them by index.
 #include <algorithm>
 #include <array>
 
@@ -342,7 +342,7 @@ EbrMesh railsMesh() {
 
 std::vector<EbrMesh> shipObject() {
     const Masts masts = shipMasts();
-    // In the order the demo gives the meshes their textures.
+    // Mesh by mesh, the texture the demo gives it.
     std::vector<EbrMesh> out;
     out.push_back(hullMesh());          // 0: wood
     out.push_back(deckMesh());          // 1: deck planks
