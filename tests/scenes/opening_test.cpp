@@ -1,5 +1,6 @@
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "runtime/assets.h"
@@ -41,12 +42,17 @@ TEST_F(Opening, ShipSlidesUntilNineteenSecondsAndRocksCounterclockwise) {
     EXPECT_NEAR(centreAt(19.5f), eyeToPixel(1.12, 0, -16).x, 1.0);
     EXPECT_NEAR(centreAt(5.0f), eyeToPixel(-1.4, 0, -16).x, 1.0);
 
-    // At pi / 2 / 1.15 s the ship is turned +5 degrees: its right side is higher.
-    // The top edge climbs tan 5 x 1.24 units over 60 pixels: about 4 rows.
-    drawFrameAt(float(std::acos(0.0) / 1.15));
-    double centre = eyeToPixel(float(std::acos(0.0) / 1.15) * 0.18 - 2.3, 0, -16).x;
-    int leftTop = firstRedRow(int(centre) - 30), rightTop = firstRedRow(int(centre) + 30);
-    EXPECT_NEAR(leftTop - rightTop, 4, 1);
+    // The rocking, 5 sin(1.15 demoTime) degrees, tilts the top edge: over 80
+    // columns it climbs 80 x 0.75 (the 4:3 stretch) x tan a rows. At pi / 2 / 1.15 s
+    // +5 degrees, the right side higher; at 19.95 s, with the slide stopped, -4.1.
+    for (float time : {float(std::acos(0.0) / 1.15), 19.95f}) {
+        SCOPED_TRACE(time);
+        drawFrameAt(time);
+        double centre = eyeToPixel(std::min(time, 19.0f) * 0.18 - 2.3, 0, -16).x;
+        int leftTop = firstRedRow(int(centre) - 40), rightTop = firstRedRow(int(centre) + 40);
+        double degrees = 5 * std::sin(1.15 * time);
+        EXPECT_NEAR(leftTop - rightTop, 60 * std::tan(degrees * std::acos(-1.0) / 180), 1.0);
+    }
 }
 
 TEST_F(Opening, LightningFlickersPerChannel) {
