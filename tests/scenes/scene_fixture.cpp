@@ -8,6 +8,7 @@
 
 #include "runtime/assets.h"
 #include "runtime/timeline.h"
+#include "test_shapes.h"
 
 static std::vector<uint32_t> madeTextures;
 uint32_t SceneTest::invisible = 0;
@@ -104,6 +105,52 @@ PixelPos eyeToPixel(double x, double y, double z) {
     double f = 1.0 / std::tan(22.5 * pi / 180.0);
     double ndcX = f * x / -z, ndcY = f * y / -z;
     return {(ndcX + 1) * 0.5 * GLTest::width, (1 - ndcY) * 0.5 * GLTest::height};
+}
+
+PixelPos eyeToPixel(Point3 eye) { return eyeToPixel(eye.x, eye.y, eye.z); }
+
+Point3 transformed(const std::function<void()>& transforms, Point3 p) {
+    double m[16];
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    transforms();
+    glGetDoublev(GL_MODELVIEW_MATRIX, m);
+    glPopMatrix();
+    glMatrixMode(GLenum(mode));
+    return {m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12], m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13],
+            m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14]};
+}
+
+std::vector<mesh> makeColouredAxes(float length, float half, uint8_t alpha) {
+    return makeAxesMarker(length, half, makeSolidTexture({255, 0, 0, alpha}), makeSolidTexture({0, 255, 0, alpha}),
+                          makeSolidTexture({0, 0, 255, alpha}));
+}
+
+::testing::AssertionResult armsLand(float length, const std::function<PixelPos(Point3)>& toPixel) {
+    const double tip = 0.8 * length;
+    const std::pair<char, Point3> arms[] = {{'r', {tip, 0, 0}}, {'g', {0, tip, 0}}, {'b', {0, 0, tip}}};
+    for (auto [hue, point] : arms) {
+        PixelPos at = toPixel(point);
+        if (at.x < 0 || at.y < 0 || at.x >= GLTest::width || at.y >= GLTest::height)
+            return ::testing::AssertionFailure() << "arm '" << hue << "' tip off the picture";
+        Rgb seen = GLTest::pixel(int(at.x), int(at.y));
+        if (hueOf(seen) != hue)
+            return ::testing::AssertionFailure()
+                   << "arm '" << hue << "' tip expected at (" << int(at.x) << ", " << int(at.y) << "), pixel there ("
+                   << seen[0] << ", " << seen[1] << ", " << seen[2] << ")";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+char hueOf(const Rgb& p) {
+    if (p[0] > p[2] + 30 && p[1] > p[2] + 30) return 'y';
+    if (p[0] > p[1] + 30 && p[0] > p[2] + 30) return 'r';
+    if (p[1] > p[0] + 30 && p[1] > p[2] + 30) return 'g';
+    if (p[2] > p[0] + 30 && p[2] > p[1] + 30) return 'b';
+    return '?';
 }
 
 Rgb rgb(double r, double g, double b) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "assets/tegn3d.h"
@@ -58,6 +59,25 @@ struct PixelPos {
     double x, y;
 };
 PixelPos eyeToPixel(double x, double y, double z);
+
+struct Point3 {
+    double x, y, z;
+};
+PixelPos eyeToPixel(Point3 eye);
+// Where `transforms` (GL calls in call order, as a layer issues them from the
+// identity) take the model point p: worked out on GL's own matrix stack, which is
+// left as it was.
+Point3 transformed(const std::function<void()>& transforms, Point3 p);
+
+// makeAxesMarker (test_shapes.h) with arms red along x, green along y, blue along z.
+std::vector<mesh> makeColouredAxes(float length, float half, uint8_t alpha = 255);
+// Each arm of that marker shows its colour at 0.8 of its length, where `toPixel`
+// puts the model point: a turn of the wrong sign, axis, order or clock moves a tip
+// away.
+::testing::AssertionResult armsLand(float length, const std::function<PixelPos(Point3)>& toPixel);
+
+// 'r', 'g', 'b' or 'y' when that colour clearly leads the pixel, '?' otherwise.
+char hueOf(const Rgb& p);
 
 // 0..1 (clamped) to 0..255, rounded.
 Rgb rgb(double r, double g, double b);

@@ -4,30 +4,15 @@
 #include <cmath>
 
 #include "runtime/assets.h"
+#include "runtime/clock.h"
 #include "runtime/timeline.h"
 #include "scene_fixture.h"
+#include "scenes/scenes.h"
+#include "test_shapes.h"
 
 namespace {
 
 const Rgba8 red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, yellow{255, 255, 0, 255};
-
-// A closed cube about the origin, visible whichever way the ship's rotations turn
-// it: marks where the ship layer puts its origin.
-mesh markerCube(float h, uint32_t texture) {
-    mesh m;
-    for (int i = 0; i < 8; ++i) {
-        float x = i & 1 ? h : -h, y = i & 2 ? h : -h, z = i & 4 ? h : -h;
-        m.positions.insert(m.positions.end(), {x, y, z});
-        m.normals.push_back(Vec3{x, y, z});
-        m.texCoords.insert(m.texCoords.end(), {0.5f, 0.5f});
-    }
-    m.indices = {0, 1, 3, 0, 3, 2, 4, 6, 7, 4, 7, 5, 0, 4, 5, 0, 5, 1,
-                 2, 3, 7, 2, 7, 6, 0, 2, 6, 0, 6, 4, 1, 5, 7, 1, 7, 3};
-    m.texture = texture;
-    m.vertexCount = m.normalCount = m.texCoordCount = 8;
-    m.faceCount = 12;
-    return m;
-}
 
 // A water quad whose every vertex samples the texture at (s, t): the whole quad
 // shows the one texel the texture matrix moves (s, t) to.
@@ -69,34 +54,58 @@ TEST_F(Ship, FirstFrameOfEachWindowClearsWithThePreviousColour) {
 }
 
 TEST_F(Ship, CamerasByTimeAndTheCrossingShip) {
-    // 0.5 across the world; its texture's alpha is 0, which shows only because the
-    // ship is drawn with blending off.
-    objSkute = makeObject({markerCube(2.5f, makeSolidTexture({255, 0, 0, 0}))});
     // Eye-space places of the ship's origin, worked out from the look-at:
     //  40 s: eye (-37.5, 0, -5), ship (0, -1.5, -5): right-hand axis (-5, 0, 37.5)
     //        / 37.83, so x = -187.5 / 37.83 = -4.96, depth 37.5^2 / 37.83 = 37.17;
     //  60 s: eye (20, 0, -35): x = 100 / 40.31 = 2.48, depth 1450 / 40.31 = 35.97;
     //  47 s: no look-at, the ship's translation is its eye position;
     // 136 s: eye (0, 0, -35), ship (2.5, -1, -3): x = -2.5, depth 32.
+    // The axes marker (arms `arm` long) shows the ship's turns: -100 about x, -25
+    // about z, the rocking 5 sin(1.15 demoTime) about y (4.5, -0.6, -3 and -3.2
+    // degrees at these times). The crossing runs on t126, the rocking on demoTime:
+    // the last case moves demoTime half a rocking period on with t126 held.
     struct Case {
         float time;
         double x, y, depth;
+        float arm;
+        double later;
     };
-    for (Case c :
-         {Case{40, -4.956, -1.5, 37.17}, Case{60, 2.481, -1.5, 35.97}, Case{47, 0, -1.5, 5}, Case{136, -2.5, -1, 32}}) {
+    const double halfRock = std::acos(-1.0) / 1.15;
+    for (Case c : {Case{40, -4.956, -1.5, 37.17, 25, 0}, Case{60, 2.481, -1.5, 35.97, 25, 0},
+                   Case{47, 0, -1.5, 5, 4, 0}, Case{136, -2.5, -1, 32, 25, 0}, Case{136, -2.5, -1, 32, 25, halfRock}}) {
+        SCOPED_TRACE(testing::Message() << c.time << " s, demoTime " << c.later << " s on");
+        // Its alpha is 0, which shows only because the ship is drawn with blending off.
+        objSkute = makeObject(makeColouredAxes(c.arm, 0.02f * c.arm, 0));
         drawFrameAt(c.time - 0.02f);  // the frame before leaves the grey clear
-        drawFrameAt(c.time);
+        setDemoClocks(float(c.time + c.later));
+        t126 = c.time - 126;
+        drawShipScene();
         PixelPos at = eyeToPixel(c.x, c.y, -c.depth), mirrored = eyeToPixel(-c.x, c.y, -c.depth);
-        EXPECT_FALSE(isClearGrey(pixel(int(at.x), int(at.y)))) << c.time;
+        EXPECT_FALSE(isClearGrey(pixel(int(at.x), int(at.y))));
         if (c.x != 0) {
-            EXPECT_TRUE(isClearGrey(pixel(int(mirrored.x), int(mirrored.y)))) << c.time;
+            EXPECT_TRUE(isClearGrey(pixel(int(mirrored.x), int(mirrored.y))));
         }
-        EXPECT_TRUE(isClearGrey(pixel(int(at.x), 20))) << c.time;
+        EXPECT_TRUE(isClearGrey(pixel(int(at.x), 20)));
+        // With a look-at at 47 s the ship would sit 30 units off, not 5: near the
+        // centre, far from the lower edge where the identity view puts it.
+        if (c.time == 47) {
+            EXPECT_TRUE(isClearGrey(pixel(320, 250)));
+        }
+
+        const double t = c.time, rockTime = c.time + c.later;
+        auto shipLayer = [t, rockTime] {
+            if (t > 35 && t < 47) gluLookAt(3.5 * (t - 52) + 4.5, 0, -5, 0, 0, 0, 0, 1, 0);
+            if (t > 47 && t < 71) gluLookAt(-2 * (t - 69) + 2, 0, -35, 0, 0, 0, 0, 1, 0);
+            if (t > 126) gluLookAt(0, 0, -35, 0, 0, 0, 0, 1, 0);
+            if (t > 126) glTranslated(15.5 - 1.3 * (t - 126), 3 - 0.4 * (t - 126), 12 - 1.5 * (t - 126));
+            if (t < 71) glTranslated(0, -1.5, -5);
+            glRotated(-100, 1, 0, 0);
+            glRotated(-25, 0, 0, 1);
+            glRotated(5 * std::sin(1.15 * rockTime), 0, 1, 0);
+            glScaled(0.2, 0.2, 0.2);
+        };
+        EXPECT_TRUE(armsLand(c.arm, [&](Point3 p) { return eyeToPixel(transformed(shipLayer, p)); }));
     }
-    // With a look-at at 47 s the ship would sit 30 units off, not 5: near the
-    // centre, far from the lower edge where the identity view puts it.
-    drawFrameAt(47.0f);
-    EXPECT_TRUE(isClearGrey(pixel(320, 250)));
 }
 
 TEST_F(Ship, ClosingPictureFadesInOverTheSecondWindow) {
@@ -128,12 +137,7 @@ TEST_F(Ship, OnlyTheWaterDrifts) {
     // centre meets it 21 to 24 units away, well lit and little fogged.
     auto dominant = [](float time) {
         drawFrameAt(time);
-        Rgb p = pixel(320, 400);
-        if (p[0] > p[2] + 30 && p[1] > p[2] + 30) return 'y';
-        if (p[0] > p[1] + 30 && p[0] > p[2] + 30) return 'r';
-        if (p[1] > p[0] + 30 && p[1] > p[2] + 30) return 'g';
-        if (p[2] > p[0] + 30 && p[2] > p[1] + 30) return 'b';
-        return '?';
+        return hueOf(pixel(320, 400));
     };
     EXPECT_EQ(dominant(50.0f), 'r');
     EXPECT_EQ(dominant(56.25f), 'g');

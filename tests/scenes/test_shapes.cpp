@@ -25,6 +25,12 @@ mesh makeBoxMesh(float x, float y, float z, float hx, float hy, float hz, uint32
     return m;
 }
 
+std::vector<mesh> makeAxesMarker(float length, float half, uint32_t xTexture, uint32_t yTexture, uint32_t zTexture) {
+    float mid = (length - half) / 2, reach = (length + half) / 2;
+    return {makeBoxMesh(mid, 0, 0, reach, half, half, xTexture), makeBoxMesh(0, mid, 0, half, reach, half, yTexture),
+            makeBoxMesh(0, 0, mid, half, half, reach, zTexture)};
+}
+
 mesh makeSphereMesh(int rings, int segments, float r, uint32_t texture) {
     const double pi = std::acos(-1.0);
     mesh m;

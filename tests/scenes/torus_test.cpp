@@ -78,8 +78,9 @@ TEST_F(Torus, CreditsPictureIsUprightAndUnmirrored) {
 }
 
 // At 108 s the spin is -42120 degrees, whole turns, so a box about the origin
-// stands square; its silhouette is that of its eight corners.
-TEST_F(Torus, MusicPushesTheTorusAlongEveryAxis) {
+// stands square; its silhouette is that of its eight corners. Between whole turns
+// the axes marker shows the spin itself.
+TEST_F(Torus, SpinsAboutTheVerticalAndTheMusicPushesItAlongEveryAxis) {
     const uint32_t stone = makeSolidTexture({220, 220, 220, 255});
     objTorus = makeObject({makeBoxMesh(0, 0, 0, 1, 1, 1, stone)});
     for (float s : {0.0f, 0.5f, 5.0f}) {
@@ -103,6 +104,25 @@ TEST_F(Torus, MusicPushesTheTorusAlongEveryAxis) {
         EXPECT_EQ(pixel(int(right + 1.5), int(midY)), (Rgb{0, 0, 0}));
         EXPECT_EQ(pixel(int(midX), int(top - 1.5)), (Rgb{0, 0, 0}));
         EXPECT_EQ(pixel(int(midX), int(bottom + 1.5)), (Rgb{0, 0, 0}));
+    }
+
+    // -390 degrees a second about the vertical, after the quarter turn about x:
+    // -30 degrees (mod 360) at 108.0769 s, -60 at 108.1538 s. The arms on x and y
+    // then lie level, to the left and to the right.
+    objTorus = makeObject(makeColouredAxes(20, 1));
+    musicSpectrum[0] = 0.5f;
+    for (float time : {108.0769f, 108.1538f}) {
+        SCOPED_TRACE(time);
+        drawTorusAt(time);
+        auto torusLayer = [time] {
+            glTranslated(1, 1, 1);
+            glRotated(time * -390.0f, 0, 1, 0);
+            glRotated(90, 1, 0, 0);
+        };
+        EXPECT_TRUE(armsLand(20, [&](Point3 p) {
+            Point3 w = transformed(torusLayer, p);
+            return worldToPixel(w.x, w.y, w.z);
+        }));
     }
 }
 

@@ -1,4 +1,5 @@
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
@@ -208,6 +209,40 @@ TEST_F(TreasureRoom, BlobLayerCentreMovesWithTheMusic) {
     PixelPos a = eyeToPixel(20, 0, -115), b = eyeToPixel(18, 2, -117);
     EXPECT_NEAR(loud.centreX() - silent.centreX(), b.x - a.x, 1.0);
     EXPECT_NEAR(loud.centreY() - silent.centreY(), b.y - a.y, 1.0);
+}
+
+// The axes marker on the cube and, beside a small sphere as the first mesh, in the
+// filled blob. The cube turns 10 degrees a second about (0, 0, -1) after standing
+// up 90 about x: at 102 and 103.5 s its arms on x and y lie level, running away from
+// the eye to the left and to the right, above the view's centre. The blobs tumble
+// 50 degrees a second about y and 45 about x.
+TEST_F(TreasureRoom, CubeSpinsAndBlobsTumbleAboutTheirOwnAxes) {
+    const float cubeArm = 3, blobArm = 10;
+    objKube2 = makeObject(makeColouredAxes(cubeArm, 0.1f));
+    loadSpheres(makeSphereMesh(4, 6, 0.3f, 0));
+    for (mesh& arm : makeColouredAxes(blobArm, 0.5f)) objKuleTex3.meshes.push_back(arm);
+    objKuleTex3.meshCount = 4;
+    for (float time : {102.0f, 103.5f}) {
+        SCOPED_TRACE(time);
+        enterAfterTunnel();
+        drawRoomAt(time);
+        const double t = time;
+        auto cube = [t] {
+            gluLookAt(0, 0, -35, 0, 0, 0, 0, 1, 0);
+            glTranslated(0, 2, -31);
+            glRotated(90, 1, 0, 0);
+            glRotated(10 * t, 0, 0, -1);
+        };
+        auto blob = [t] {
+            gluLookAt(0, 0, -35, 0, 0, 0, 0, 1, 0);
+            glTranslated(-20, 0, 80);
+            glRotated(50 * t, 0, 1, 0);
+            glRotated(45 * t, 1, 0, 0);
+            glScaled(0.9, 0.9, 0.9);
+        };
+        EXPECT_TRUE(armsLand(cubeArm, [&](Point3 p) { return eyeToPixel(transformed(cube, p)); }));
+        EXPECT_TRUE(armsLand(blobArm, [&](Point3 p) { return eyeToPixel(transformed(blob, p)); }));
+    }
 }
 
 // The wireframe blob is 1.1 times the filled one and in front of it: filled, it
