@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "gl_test.h"
 #include "platform/bass.h"
 #include "platform/ogg_stream.h"
+#include "platform/spectrum.h"
 #include "test_ogg.h"
 
 namespace {
@@ -38,7 +40,10 @@ class Music : public ::testing::Test {
         setenv("SDL_DISKAUDIOFILE", dir.file("out.raw").c_str(), 1);
         ASSERT_TRUE(writeTestOgg(dir.file("music.ogg"), 0.5, testToneSample));
     }
-    void TearDown() override { BASS_Free(); }
+    void TearDown() override {
+        BASS_Free();
+        unsetenv("SDL_DISKAUDIODELAY");
+    }
     ScratchDir dir;
 };
 }  // namespace
@@ -107,32 +112,67 @@ TEST_F(Music, PlaysTheFileOnceFromItsStartAndRepeatedRequestsDoNotRestartIt) {
     for (size_t i = start + sound.samples.size(); i < out.size(); ++i) ASSERT_EQ(out[i], 0.0f) << "sample " << i;
 }
 
-TEST_F(Music, TheSpectrumIsOfWhatIsBeingHeardNow) {
-    // 0.6 s of a tone centred on bin 10, then 0.6 s on bin 40.
-    auto twoTones = [](int64_t frame, int) {
-        int bin = frame < 26460 ? 10 : 40;
-        return 0.8f * float(std::sin(2.0 * M_PI * bin * double(frame) / 512.0));
+// The disk driver takes a buffer, writes it at once, then sleeps: slowed to one
+// buffer every 200 ms, the estimate of what is heard rests between callbacks, once
+// a buffer's time has passed, exactly one buffer behind the frames handed over.
+// Each resting spectrum is matched against the decoded file to the frame; the
+// frames handed over are counted in the driver's output, closed mid-rest.
+TEST_F(Music, TheSpectrumRestsOneDeviceBufferBehindWhatWasHandedOver) {
+    setenv("SDL_DISKAUDIODELAY", "200", 1);
+    auto noise = [](int64_t frame, int channel) {
+        uint32_t x = uint32_t(frame * 2 + channel) * 2654435761u;
+        x ^= x >> 15;
+        x *= 2246822519u;
+        x ^= x >> 13;
+        return float(x % 2001) / 2000.0f - 0.5f;
     };
-    ASSERT_TRUE(writeTestOgg(dir.file("tones.ogg"), 1.2, twoTones));
+    ASSERT_TRUE(writeTestOgg(dir.file("noise.ogg"), 1.0, noise));
     ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
-    HSTREAM stream = BASS_StreamCreateFile(false, dir.file("tones.ogg").c_str(), 0, 0, 0);
+    HSTREAM stream = BASS_StreamCreateFile(false, dir.file("noise.ogg").c_str(), 0, 0, 0);
     ASSERT_TRUE(BASS_StreamPlay(stream, false, 0));
-    const double start = std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-    auto spectrumAt = [&](double seconds, float* out) {
-        for (;;) {
-            double now = std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-            if (now - start >= seconds) break;
-            sleepSeconds(0.005);
+
+    using Spectrum = std::array<float, 256>;
+    using Clock = std::chrono::steady_clock;
+    std::vector<Spectrum> rests;  // spectra that stayed unchanged for 60 ms
+    Spectrum last = {}, now = {};
+    Clock::time_point changed = Clock::now(), deadline = changed + std::chrono::seconds(5);
+    bool kept = true;
+    while (rests.size() < 3 && Clock::now() < deadline) {
+        ASSERT_EQ(BASS_ChannelGetData(stream, now.data(), BASS_DATA_FFT512), 1024);
+        if (now != last) {
+            last = now, changed = Clock::now(), kept = false;
+        } else if (!kept && Clock::now() - changed > std::chrono::milliseconds(60)) {
+            rests.push_back(now), kept = true;
         }
-        ASSERT_EQ(BASS_ChannelGetData(stream, out, BASS_DATA_FFT512), 1024);
-    };
-    // Well inside each half, a quarter second from the change: the tone heard then
-    // dominates, not one decoded ahead or long gone.
-    float early[256], late[256];
-    spectrumAt(0.3, early);
-    spectrumAt(0.9, late);
-    EXPECT_GT(early[10], 0.3f);
-    EXPECT_LT(early[40], 0.05f);
-    EXPECT_GT(late[40], 0.3f);
-    EXPECT_LT(late[10], 0.05f);
+        sleepSeconds(0.002);
+    }
+    BASS_Free();  // at once, over 100 ms before the next callback
+    ASSERT_EQ(rests.size(), 3u);
+
+    DecodedSound sound;
+    ASSERT_TRUE(decodeOggFile(dir.file("noise.ogg"), &sound));
+    ASSERT_NE(sound.samples[0], 0.0f);
+    std::vector<float> out = readFloats(dir.file("out.raw"));
+    const int64_t handedOver = int64_t(out.size() - firstSound(out)) / 2;
+    std::vector<float> mono(size_t(sound.frames()));
+    for (size_t f = 0; f < mono.size(); ++f) mono[f] = (0.0f + sound.samples[2 * f] + sound.samples[2 * f + 1]) / 2.0f;
+    // The frame each resting spectrum ends at.
+    std::vector<int64_t> ends;
+    for (const Spectrum& rest : rests) {
+        int64_t best = -1;
+        float bestError = 1;
+        for (int64_t end = 1; end <= handedOver; ++end) {
+            Spectrum expected;
+            spectrumOfPlayed(mono, end, expected.data());
+            float error = 0;
+            for (int k = 0; k < 256; ++k) error = std::max(error, std::fabs(expected[k] - rest[k]));
+            if (error < bestError) best = end, bestError = error;
+        }
+        EXPECT_LT(bestError, 1e-5f) << "no window of the file gives this spectrum";
+        ends.push_back(best);
+    }
+    const int64_t buffer = ends[1] - ends[0];
+    EXPECT_EQ(ends[2] - ends[1], buffer);
+    EXPECT_EQ(handedOver % buffer, 0);
+    EXPECT_EQ(ends[2], handedOver - buffer) << "handed over " << handedOver << ", buffer " << buffer;
 }
