@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "platform/bass.h"
-#include "platform/ogg_stream.h"
-#include "platform/spectrum.h"
+#include "sound/ogg_stream.h"
+#include "sound/spectrum.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <set>
 
-#include "assets/ebr_writer.h"
+#include "ebr_writer.h"
 #include "gl_test.h"
 #include "platform/headless.h"
 #include "runtime/assets.h"

@@ -14,11 +14,11 @@
 #include "gl_test.h"
 #include "platform/headless.h"
 #include "platform/offscreen.h"
-#include "platform/ogg_stream.h"
-#include "platform/spectrum.h"
 #include "platform/window.h"
 #include "runtime/assets.h"
 #include "runtime/timeline.h"
+#include "sound/ogg_stream.h"
+#include "sound/spectrum.h"
 
 namespace fs = std::filesystem;
 

@@ -15,8 +15,8 @@
 #include "assets/textures.h"
 #include "datagen.h"
 #include "gl_test.h"
-#include "platform/ogg_stream.h"
-#include "platform/spectrum.h"
+#include "sound/ogg_stream.h"
+#include "sound/spectrum.h"
 #include "test_data.h"
 
 // fontconfig keeps its configuration for the whole process; under LeakSanitizer that

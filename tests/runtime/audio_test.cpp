@@ -14,8 +14,8 @@
 
 #include "gl_test.h"
 #include "platform/bass.h"
-#include "platform/ogg_stream.h"
-#include "platform/spectrum.h"
+#include "sound/ogg_stream.h"
+#include "sound/spectrum.h"
 #include "test_ogg.h"
 
 namespace {

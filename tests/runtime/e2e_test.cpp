@@ -8,7 +8,7 @@
 
 #include "demo_process.h"
 #include "gl_test.h"
-#include "platform/ogg_stream.h"
+#include "sound/ogg_stream.h"
 #include "test_data.h"
 #include "test_ogg.h"
 

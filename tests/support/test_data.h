@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/ebr_writer.h"
+#include "ebr_writer.h"
 
 // One picture of the set: a plain colour over the whole picture. JPEG pictures have
 // no alpha (a = 255); they decode to their colour within +-2 per channel. A PNG with

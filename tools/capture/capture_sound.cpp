@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "capture.h"
-#include "platform/ogg_stream.h"
-#include "platform/spectrum.h"
+#include "sound/ogg_stream.h"
+#include "sound/spectrum.h"
 
 bool loadSoundtrack(const std::string& path, Soundtrack* sound) {
     *sound = Soundtrack();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/ebr_writer.h"
+#include "ebr_writer.h"
 
 // Every file the demo reads, relative to the data folder ("pic/blue.jpg", ...), in
 // load order: 4 JPEG, 32 PNG, 7 EBR, then the soundtrack.

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "assets/ebr_writer.h"
+#include "ebr_writer.h"
 
 namespace model {
 

@@ -1,5 +1,5 @@
 // Writes EBR mesh files (the format tegn3d::loadFromFile reads; see tegn3d.h).
-// Used by the data generator and by tests that need files of their own.
+// Used by the data generator and by tests and benchmarks that need files of their own.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "assets/ebr_writer.h"
+#include "ebr_writer.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/ogg_stream.h"
+#include "sound/ogg_stream.h"
 
 #include <vorbis/vorbisfile.h>
 

@@ -1,4 +1,4 @@
-#include "platform/spectrum.h"
+#include "sound/spectrum.h"
 
 #include <kiss_fftr.h>
 
