@@ -20,6 +20,7 @@
 #include "platform/window.h"
 #include "runtime/assets.h"
 #include "runtime/clock.h"
+#include "runtime/projection.h"
 #include "runtime/timeline.h"
 #include "scenes/scenes.h"
 #include "test_shapes.h"
@@ -222,6 +223,7 @@ int main(int argc, char** argv) {
         mainWindow = window;
         clientRect = getClientRect(window);
         createGLContext(width, height);
+        setProjection(width, height);
         makeStandInAssets();
     }
     std::printf("renderer: %s; assets: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),

@@ -9,13 +9,6 @@
 #include "platform/headless.h"
 #include "platform/window.h"
 
-DemoWindow mainWindow = nullptr;
-DemoRect clientRect = {0, 0, 0, 0};
-void* glContext = nullptr;
-const bool fullScreen = true;
-int pictureOriginX = 0;
-int pictureOriginY = 0;
-
 namespace {
 struct QueuedEvent {
     bool quit;
@@ -44,14 +37,12 @@ void headlessQueueOtherEvent() { eventQueue.push_back({false, 0}); }
 int headlessSwapCount() { return swaps; }
 
 DemoWindow createDemoWindow(const char*, int, int, bool) { return headlessWindow; }
-void enterFullScreen() {}
 DemoRect getClientRect(DemoWindow) { return {0, 0, pictureWidth, pictureHeight}; }
-bool setupPixelFormat() { return true; }
 
-void createGLContext(int width, int height) {
+bool createGLContext(int, int) {
     glContext = headlessWindow;  // stands for the caller's current context
     glEnable(GL_DEPTH_TEST);
-    setProjection(width, height);
+    return true;
 }
 
 void swapDemoBuffers() {

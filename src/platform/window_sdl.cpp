@@ -15,13 +15,6 @@ struct DemoWindowImpl {
     bool hasGL = false;  // created with an OpenGL visual
 };
 
-DemoWindow mainWindow = nullptr;
-DemoRect clientRect = {0, 0, 0, 0};
-void* glContext = nullptr;
-const bool fullScreen = true;
-int pictureOriginX = 0;
-int pictureOriginY = 0;
-
 namespace {
 DemoWindowImpl theWindow;
 Uint32 quitEventType = 0;  // our quit request, registered with SDL
@@ -92,6 +85,42 @@ void fitPicture(int drawableWidth, int drawableHeight, int* width, int* height) 
     pictureOriginX = (drawableWidth - *width) / 2;
     pictureOriginY = (drawableHeight - *height) / 2;
 }
+
+// Makes the window cover the display without changing the display mode. Shows
+// "Could Not Enum Display Settings" or "Display Mode Not Compatible" (the latter
+// with a quit request) on failure.
+void enterFullScreen() {
+    SDL_Window* window = theWindow.window;
+    if (!window) return;
+    int display = SDL_GetWindowDisplayIndex(window);
+    SDL_DisplayMode mode;
+    SDL_Rect bounds;
+    if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0 || SDL_GetDisplayBounds(display, &bounds) != 0) {
+        // The demo runs in its plain window at the top-left corner instead.
+        showMessageBox("Could Not Enum Display Settings", "Error");
+        return;
+    }
+    // Cover the display by hand first, which is all there is without a window
+    // manager; then ask for full screen at the desktop's own mode.
+    SDL_SetWindowPosition(window, bounds.x, bounds.y);
+    SDL_SetWindowSize(window, bounds.w, bounds.h);
+    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+        showMessageBox("Display Mode Not Compatible", "Error");
+        postQuitMessage(0);
+    }
+}
+
+// Makes the context for the window's double-buffered RGBA 8-8-8-8 visual with a
+// 32-bit (else 24-bit) depth buffer. Shows "ChoosePixelFormat failed" and returns
+// false when none can be had.
+bool setupPixelFormat() {
+    if (theWindow.window && theWindow.hasGL) pendingContext = SDL_GL_CreateContext(theWindow.window);
+    if (!pendingContext) {
+        showMessageBox("ChoosePixelFormat failed", "Error");
+        return false;
+    }
+    return true;
+}
 }  // namespace
 
 DemoWindow createDemoWindow(const char* title, int width, int height, bool full) {
@@ -118,27 +147,6 @@ DemoWindow createDemoWindow(const char* title, int width, int height, bool full)
     return &theWindow;
 }
 
-void enterFullScreen() {
-    SDL_Window* window = theWindow.window;
-    if (!window) return;
-    int display = SDL_GetWindowDisplayIndex(window);
-    SDL_DisplayMode mode;
-    SDL_Rect bounds;
-    if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0 || SDL_GetDisplayBounds(display, &bounds) != 0) {
-        // The demo runs in its plain window at the top-left corner instead.
-        showMessageBox("Could Not Enum Display Settings", "Error");
-        return;
-    }
-    // Cover the display by hand first, which is all there is without a window
-    // manager; then ask for full screen at the desktop's own mode.
-    SDL_SetWindowPosition(window, bounds.x, bounds.y);
-    SDL_SetWindowSize(window, bounds.w, bounds.h);
-    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
-        showMessageBox("Display Mode Not Compatible", "Error");
-        postQuitMessage(0);
-    }
-}
-
 DemoRect getClientRect(DemoWindow window) {
     if (!window || !window->window) return {0, 0, 0, 0};
     int drawableWidth = 0, drawableHeight = 0;
@@ -151,22 +159,13 @@ DemoRect getClientRect(DemoWindow window) {
     return {0, 0, width, height};
 }
 
-bool setupPixelFormat() {
-    if (theWindow.window && theWindow.hasGL) pendingContext = SDL_GL_CreateContext(theWindow.window);
-    if (!pendingContext) {
-        showMessageBox("ChoosePixelFormat failed", "Error");
-        return false;
-    }
-    return true;
-}
-
-void createGLContext(int width, int height) {
+bool createGLContext(int width, int height) {
     if (!setupPixelFormat()) postQuitMessage(0);
     glContext = pendingContext;
     pendingContext = nullptr;
     // Without a context there is nothing to set up; the quit request is queued and
     // the loop ends before the first frame.
-    if (!glContext || SDL_GL_MakeCurrent(theWindow.window, glContext) != 0) return;
+    if (!glContext || SDL_GL_MakeCurrent(theWindow.window, glContext) != 0) return false;
     // Adaptive vsync where the driver has it, else plain vsync: no tearing.
     if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
 
@@ -184,7 +183,7 @@ void createGLContext(int width, int height) {
     glEnable(GL_SCISSOR_TEST);
 
     glEnable(GL_DEPTH_TEST);
-    setProjection(width, height);
+    return true;
 }
 
 void swapDemoBuffers() {

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include "assets/textures.h"
+#include "runtime/projection.h"
 
 uint32_t jpgTextures[4] = {};
 uint32_t texSkjerm, texKubetex, texKuletex, texKuletex2, texKuletex3, texTreasureroom, texGulv, texRemember, texGrumla2,
@@ -115,7 +116,8 @@ static void prepareObject(const ManifestObject& entry) {
 void loadAssets(DemoWindow window) {
     mainWindow = window;
     clientRect = getClientRect(window);
-    createGLContext(clientRect.right - clientRect.left, clientRect.bottom - clientRect.top);
+    const int width = clientRect.right - clientRect.left, height = clientRect.bottom - clientRect.top;
+    if (createGLContext(width, height)) setProjection(width, height);
 
     for (int slot = 0; slot < 4; ++slot) loadJpgTexture(jpgTextures, jpegManifest[slot].path, slot);
     // Decoding the PNG files is most of the load: it runs on every core meanwhile.

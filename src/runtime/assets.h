@@ -22,10 +22,11 @@ extern tegn3d objVann, objTorus, objCube, objKule, objKuleFlipped, objKuleTau, o
     objKube2;
 
 void loadAssets(DemoWindow window);
-// Records the window, creates the GL context for its picture, then loads the 4
-// JPEG and 32 PNG pictures and the 10 objects from data/ in manifest order. A
-// missing or damaged JPEG ends the process (status 1); a PNG that fails leaves 0;
-// an object that fails stays empty and the steps for meshes it lacks are skipped.
+// Records the window, creates the GL context for its picture with the start-up
+// projection, then loads the 4 JPEG and 32 PNG pictures and the 10 objects from
+// data/ in manifest order. A missing or damaged JPEG ends the process (status 1);
+// a PNG that fails leaves 0; an object that fails stays empty and the steps for
+// meshes it lacks are skipped.
 
 // The manifest, in load order (paths relative to the working directory).
 struct ManifestPicture {

@@ -1,3 +1,5 @@
+#include "runtime/projection.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 

@@ -9,6 +9,7 @@
 #include "platform/headless.h"
 #include "platform/offscreen.h"
 #include "platform/window.h"
+#include "runtime/projection.h"
 
 namespace fs = std::filesystem;
 
@@ -57,6 +58,7 @@ void resetStartupGLState(int width, int height) {
     headlessSetPictureSize(width, height);
     clientRect = getClientRect(mainWindow);
     createGLContext(width, height);
+    setProjection(width, height);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 

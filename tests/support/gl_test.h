@@ -19,8 +19,8 @@ class GLTest : public ::testing::Test {
     static constexpr int width = 640, height = 480;
 };
 
-// Resets the GL state to what createGLContext leaves: the OpenGL initial values, the
-// depth test on, viewport and projection of the start-up picture, identity matrices.
+// Resets the GL state to what start-up leaves: the OpenGL initial values, the depth
+// test on, viewport and projection of the start-up picture, identity matrices.
 void resetStartupGLState(int width, int height);
 
 // A folder under the system's temp directory, removed with the object.

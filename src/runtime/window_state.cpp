@@ -1,0 +1,10 @@
+// The window state that the runtime and the window backends share (platform/window.h),
+// defined here once whichever backend a target links.
+#include "platform/window.h"
+
+DemoWindow mainWindow = nullptr;
+DemoRect clientRect = {0, 0, 0, 0};
+void* glContext = nullptr;
+const bool fullScreen = true;
+int pictureOriginX = 0;
+int pictureOriginY = 0;
