@@ -9,9 +9,7 @@
 #include <cstring>
 #include <limits>
 
-// The platform's modal message box (platform/window.h); declared here so the mesh
-// code needs none of the window types.
-void showMessageBox(const char* text, const char* caption);
+#include "assets/asset_io.h"
 
 void Vec3::between(const Vec3& from, const Vec3& to) {
     x = to.x - from.x;
@@ -232,29 +230,22 @@ bool tegn3d::loadFromMemory(const uint8_t* bytes, size_t size, std::string* erro
     return true;
 }
 
-bool tegn3d::loadFromFile(const char* fileName) {
-    const char* caption = "tegn3d::loadFromFile";
-    std::FILE* file = fileName ? std::fopen(fileName, "rb") : nullptr;
-    if (!file) {
-        showMessageBox((std::string("Unable to open object file ") + (fileName ? fileName : "(null)")).c_str(),
-                       caption);
+bool tegn3d::loadFromFile(const char* fileName, std::string* error) {
+    std::string ignored;
+    if (!error) error = &ignored;
+    std::FILE* file = nullptr;
+    if (!openForReading(fileName, &file, nullptr)) {
+        *error = std::string("Unable to open object file ") + (fileName ? fileName : "(null)");
         return false;
     }
     std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-    bool readFailed = std::ferror(file) != 0;
-    std::fclose(file);
     std::string why;
-    if (readFailed) {
-        why = "read error";
-    } else if (loadFromMemory(bytes.data(), bytes.size(), &why)) {
-        return true;
-    }
+    bool read = readWholeFile(file, &bytes, &why);
+    std::fclose(file);
+    if (read && loadFromMemory(bytes.data(), bytes.size(), &why)) return true;
     meshes.clear();
     meshCount = 0;
-    showMessageBox((std::string("Damaged object file ") + fileName + ": " + why).c_str(), caption);
+    *error = std::string("Damaged object file ") + fileName + ": " + why;
     return false;
 }
 

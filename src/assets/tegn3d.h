@@ -42,11 +42,12 @@ struct tegn3d {
     int32_t meshCount = 0;
     std::string name;
 
-    bool loadFromFile(const char* fileName);
-    // True on success. False, with a message box captioned "tegn3d::loadFromFile"
-    // naming the file and the fault, when the file cannot be opened ("Unable to
-    // open object file <path>"; the object keeps what it held) or is malformed
-    // ("Damaged object file <path>: <why>"; the object is left empty).
+    bool loadFromFile(const char* fileName, std::string* error = nullptr);
+    // True on success. False, with the message for the user in *error, when the
+    // file cannot be opened ("Unable to open object file <path>"; the object keeps
+    // what it held) or is malformed ("Damaged object file <path>: <why>"; the
+    // object is left empty). Shows nothing: loadAssets puts it in a box captioned
+    // "tegn3d::loadFromFile".
 
     bool loadFromMemory(const uint8_t* bytes, size_t size, std::string* error);
     // The parser behind loadFromFile: validates every count and index before it

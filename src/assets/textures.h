@@ -1,6 +1,8 @@
-// Pictures to OpenGL textures. Both paths leave the new texture bound to
-// GL_TEXTURE_2D and need a current context. Texture data is top row first: the
-// picture's top-left pixel is texel (s, t) = (0, 0).
+// Pictures to OpenGL textures: JPEG in jpeg_texture.cpp, PNG in png_texture.cpp.
+// Both paths leave the new texture bound to GL_TEXTURE_2D and need a current
+// context. Texture data is top row first: the picture's top-left pixel is texel
+// (s, t) = (0, 0). A failure comes back with its reason; the loaders show nothing
+// and never end the process (loadAssets decides what a failure means).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -19,12 +21,12 @@ struct jpgImage {
     std::unique_ptr<uint8_t[]> pixels;
 };
 
-void loadJpgTexture(uint32_t* textures, const char* fileName, int slot);
+bool loadJpgTexture(uint32_t* textures, const char* fileName, int slot, std::string* error = nullptr);
 // Decodes the file and builds a mipmapped RGB texture (min GL_LINEAR_MIPMAP_NEAREST,
 // mag GL_LINEAR) into textures[slot]; rows of any width upload correctly and the
-// unpack alignment is restored. A null name does nothing. A file that cannot be
-// loaded (missing, damaged, unsupported) shows "Unable to load JPG File!" (caption
-// "Error"), prints the reason on stderr and ends the process with status 1.
+// unpack alignment is restored. A null name does nothing. False with the reason
+// when the file cannot be loaded (missing, damaged, unsupported); the slot is then
+// left as it was.
 
 std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error);
 // Null with a reason when the file cannot be opened or decoded. Colour and grey
@@ -34,14 +36,15 @@ std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error)
 std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error);
 // The decoder behind loadJpgImage, on bytes in memory (tests, fuzzers).
 
-uint32_t pngBind(const char* fileName, int mipmap, int transparency, void* info, int wrap, int minFilter,
-                 int magFilter);
+uint32_t pngBind(const char* fileName, int mipmap, int transparency, void* info, int wrap, int minFilter, int magFilter,
+                 std::string* error = nullptr);
 // Generates and binds a texture, sets wrap s, wrap t (both `wrap`), magnification
 // and minification filter, and only then reads the file; uploads level 0 (mipmap
 // 0; any other value builds the whole chain) with pack and unpack alignment 1,
-// both restored. Returns the name, or 0 on any failure (missing file, not a PNG,
-// damaged, too large), the generated name then staying allocated, bound and
-// parameterised. Transparency is always kept (the demo's -2); info is not filled.
+// both restored. Returns the name, or 0 with the decoder's reason on any failure
+// (missing file, not a PNG, damaged, too large, no GL context), the generated name
+// then staying allocated, bound and parameterised. Transparency is always kept
+// (the demo's -2); info is not filled.
 
 void startPngPrefetch(const char* const* fileNames, int count);
 // Starts reading and decoding these PNG files on background threads (as many as

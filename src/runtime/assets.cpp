@@ -3,6 +3,10 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 #include "assets/textures.h"
 #include "runtime/projection.h"
 
@@ -98,7 +102,8 @@ const ManifestObject objectManifest[10] = {
 
 static void prepareObject(const ManifestObject& entry) {
     tegn3d& object = *entry.object;
-    object.loadFromFile(entry.path);  // a failure has shown its message; the object is then empty
+    std::string why;
+    if (!object.loadFromFile(entry.path, &why)) showMessageBox(why.c_str(), "tegn3d::loadFromFile");
     // A file may hold fewer meshes than the manifest addresses: skip the rest.
     int treated = entry.everyMesh ? object.meshCount : (object.meshCount > 0 ? 1 : 0);
     for (int i = 0; i < treated; ++i) {
@@ -113,19 +118,36 @@ static void prepareObject(const ManifestObject& entry) {
     }
 }
 
+// The demo cannot start without its pictures: a failure, not a normal end.
+[[noreturn]] static void stopOnJpeg(const char* path, const std::string& why) {
+    std::fprintf(stderr, "%s: %s\n", path, why.c_str());
+    showMessageBox("Unable to load JPG File!", "Error");
+    std::exit(1);
+}
+
 void loadAssets(DemoWindow window) {
     mainWindow = window;
     clientRect = getClientRect(window);
     const int width = clientRect.right - clientRect.left, height = clientRect.bottom - clientRect.top;
-    if (createGLContext(width, height)) setProjection(width, height);
+    // Without a context start-up goes on (the quit request is queued), and every
+    // picture would fail alike: they are not reported one by one then.
+    const bool hasContext = createGLContext(width, height);
+    if (hasContext) setProjection(width, height);
 
-    for (int slot = 0; slot < 4; ++slot) loadJpgTexture(jpgTextures, jpegManifest[slot].path, slot);
+    for (int slot = 0; slot < 4; ++slot) {
+        std::string why;
+        if (!loadJpgTexture(jpgTextures, jpegManifest[slot].path, slot, &why)) stopOnJpeg(jpegManifest[slot].path, why);
+    }
     // Decoding the PNG files is most of the load: it runs on every core meanwhile.
     const char* pngPaths[32];
     for (int i = 0; i < 32; ++i) pngPaths[i] = pngManifest[i].path;
     startPngPrefetch(pngPaths, 32);
-    for (const ManifestPicture& picture : pngManifest)
-        *picture.texture = pngBind(picture.path, 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR);
+    for (const ManifestPicture& picture : pngManifest) {
+        std::string why;
+        *picture.texture = pngBind(picture.path, 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR, &why);
+        // No box: whatever uses the picture shows the default texture instead.
+        if (!*picture.texture && hasContext) std::fprintf(stderr, "%s: %s\n", picture.path, why.c_str());
+    }
     finishPngPrefetch();
     for (const ManifestObject& entry : objectManifest) prepareObject(entry);
 }

@@ -24,9 +24,12 @@ extern tegn3d objVann, objTorus, objCube, objKule, objKuleFlipped, objKuleTau, o
 void loadAssets(DemoWindow window);
 // Records the window, creates the GL context for its picture with the start-up
 // projection, then loads the 4 JPEG and 32 PNG pictures and the 10 objects from
-// data/ in manifest order. A missing or damaged JPEG ends the process (status 1);
-// a PNG that fails leaves 0; an object that fails stays empty and the steps for
-// meshes it lacks are skipped.
+// data/ in manifest order. Here, not in the loaders, failures get their
+// consequences: a missing or damaged JPEG prints its reason on stderr, shows
+// "Unable to load JPG File!" (caption "Error") and ends the process with status 1;
+// a PNG that fails leaves 0 and prints its reason on stderr; an object that fails
+// shows its message (caption "tegn3d::loadFromFile"), stays empty and the steps
+// for meshes it lacks are skipped.
 
 // The manifest, in load order (paths relative to the working directory).
 struct ManifestPicture {

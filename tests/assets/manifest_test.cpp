@@ -138,7 +138,10 @@ TEST_F(Manifest, MissingUnusedPictureChangesNothingElse) {
     uint32_t shipTexture = objSkute.meshes[0].texture;
     std::filesystem::remove(dir.file("data/pic/gulv.png"));
     clearAssetTable();
+    ::testing::internal::CaptureStderr();
     load();
+    // No box, one line on stderr with the decoder's reason.
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "data/pic/gulv.png: cannot open: No such file or directory\n");
     EXPECT_EQ(texGulv, 0u);
     EXPECT_TRUE(headlessMessages().empty());
     for (int i = 0; i < 32; ++i) {
@@ -174,8 +177,13 @@ TEST_F(Manifest, ShortAndMissingObjectFilesSkipTheStepsTheyCannotTake) {
     objTunnel.draw();  // an empty object draws nothing and does not crash
 }
 
-TEST_F(Manifest, MissingJpegStopsStartUpWithStatusOne) {
+// The reason on stderr, then the box, then the end.
+TEST_F(Manifest, MissingOrDamagedJpegStopsStartUpWithStatusOne) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    dir.write("data/pic/lyn.jpg", "\xff\xd8\xff garbage");
+    EXPECT_EXIT(load(), ::testing::ExitedWithCode(1),
+                "data/pic/lyn\\.jpg: Unsupported marker type 0x20\nError: Unable to load JPG File!\n");
     std::filesystem::remove(dir.file("data/pic/blue.jpg"));
-    EXPECT_EXIT(load(), ::testing::ExitedWithCode(1), "Error: Unable to load JPG File!");
+    EXPECT_EXIT(load(), ::testing::ExitedWithCode(1),
+                "data/pic/blue\\.jpg: cannot open: No such file or directory\nError: Unable to load JPG File!\n");
 }

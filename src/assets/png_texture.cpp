@@ -1,19 +1,15 @@
-// Pictures to textures: JPEG through libjpeg (API 62) with a full mipmap chain,
-// PNG through libpng into level 0 only.
+// PNG pictures to textures: libpng decoding (with gamma and power-of-two sides)
+// into level 0, and the prefetch that decodes the start-up's pictures on every core.
 #include "assets/textures.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <jpeglib.h>
 #include <png.h>
-#include <cstddef>
-#include <cstdio>  // jpeglib.h needs size_t and FILE first
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,206 +19,7 @@
 #include <thread>
 #include <vector>
 
-// The platform's modal message box (platform/window.h); declared here so the
-// loaders need none of the window types.
-void showMessageBox(const char* text, const char* caption);
-
-namespace {
-
-// ---- JPEG -----------------------------------------------------------------------
-
-// libjpeg's default error exit ends the process; ours jumps back to decodeJpg with
-// the message, so a damaged file is an ordinary failure.
-struct JpegErrors {
-    jpeg_error_mgr pub;
-    jmp_buf escape;
-    char message[JMSG_LENGTH_MAX];
-};
-
-void jpegErrorExit(j_common_ptr info) {
-    JpegErrors* errors = reinterpret_cast<JpegErrors*>(info->err);
-    (*info->err->format_message)(info, errors->message);
-    longjmp(errors->escape, 1);
-}
-
-void jpegQuiet(j_common_ptr) {}  // warnings (corrupt data that still decodes) stay silent
-
-// A progressive file can hold thousands of tiny scans, each one a full pass over
-// the coefficients; no honest picture needs more than a few dozen.
-constexpr long maxJpegScans = 256;
-
-void jpegScanLimit(j_common_ptr info) {
-    if (info->is_decompressor && reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > maxJpegScans) {
-        JpegErrors* errors = reinterpret_cast<JpegErrors*>(info->err);
-        std::snprintf(errors->message, sizeof errors->message, "more than %ld progressive scans", maxJpegScans);
-        longjmp(errors->escape, 1);
-    }
-}
-
-struct JpegDecoder {
-    jpeg_decompress_struct info;
-    JpegErrors errors;
-    jpeg_progress_mgr progress;
-};
-
-void setUpJpegDecoder(JpegDecoder* d) {
-    d->info.err = jpeg_std_error(&d->errors.pub);
-    d->errors.pub.error_exit = jpegErrorExit;
-    d->errors.pub.output_message = jpegQuiet;
-    d->errors.message[0] = 0;
-    jpeg_create_decompress(&d->info);
-    d->progress.progress_monitor = jpegScanLimit;
-    d->info.progress = &d->progress;
-    // libjpeg's own working memory (coefficient buffers of progressive files).
-    d->info.mem->max_memory_to_use = 512L << 20;
-}
-
-// Reads the header and the rows of a decompressor whose source is set. Colour and
-// grey files come out as 8-bit RGB; other colour spaces are refused. False with a
-// reason on any error; the caller destroys the decompressor either way.
-bool decodeJpg(JpegDecoder* d, jpgImage* image, std::string* error) {
-    j_decompress_ptr info = &d->info;
-    if (setjmp(d->errors.escape)) {
-        image->pixels.reset();
-        *error = d->errors.message;
-        return false;
-    }
-    jpeg_read_header(info, TRUE);
-    switch (info->jpeg_color_space) {
-    case JCS_GRAYSCALE:
-    case JCS_YCbCr:
-    case JCS_RGB:
-        info->out_color_space = JCS_RGB;  // grey too: the texture is always RGB
-        break;
-    default:
-        *error = "unsupported colour space (only grey and colour JPEG pictures are supported)";
-        return false;
-    }
-    if (uint64_t(info->image_width) * info->image_height > maxPicturePixels) {
-        *error = "picture of " + std::to_string(info->image_width) + " x " + std::to_string(info->image_height) +
-                 " pixels is too large";
-        return false;
-    }
-    jpeg_start_decompress(info);
-    if (info->output_components != 3) {
-        *error = "decoder gave " + std::to_string(info->output_components) + " components, not 3";
-        return false;
-    }
-    image->width = info->output_width;
-    image->height = int32_t(info->output_height);
-    image->rowSpan = int32_t(3 * info->output_width);
-    size_t bytes = size_t(image->rowSpan) * size_t(image->height);
-    image->pixels.reset(new (std::nothrow) uint8_t[bytes]);
-    if (!image->pixels) {
-        *error = "out of memory";
-        return false;
-    }
-    while (info->output_scanline < info->output_height) {
-        JSAMPROW row = image->pixels.get() + size_t(info->output_scanline) * size_t(image->rowSpan);
-        jpeg_read_scanlines(info, &row, 1);
-    }
-    jpeg_finish_decompress(info);
-    return true;
-}
-
-// GLU's choice of mipmap size for a side: the nearest power of two (3 x 2^k and
-// above round up), halved until the GL takes it.
-int mipmapSide(int side, int maxSize) {
-    int power = 1;
-    for (uint32_t v = uint32_t(std::max(side, 1));; v >>= 1, power *= 2) {
-        if (v == 1) break;
-        if (v == 3) {
-            power *= 4;
-            break;
-        }
-    }
-    while (maxSize > 0 && power > maxSize) power /= 2;
-    return power;
-}
-
-}  // namespace
-
-std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error) {
-    std::string ignored;
-    if (!error) error = &ignored;
-    if (size == 0) {
-        *error = "empty file";
-        return nullptr;
-    }
-    auto image = std::make_unique<jpgImage>();
-    JpegDecoder d;
-    setUpJpegDecoder(&d);
-    jpeg_mem_src(&d.info, bytes, static_cast<unsigned long>(size));
-    bool ok = decodeJpg(&d, image.get(), error);
-    jpeg_destroy_decompress(&d.info);
-    if (!ok) return nullptr;
-    return image;
-}
-
-std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error) {
-    std::string ignored;
-    if (!error) error = &ignored;
-    std::FILE* file = fileName ? std::fopen(fileName, "rb") : nullptr;
-    if (!file) {
-        *error = std::string("cannot open ") + (fileName ? fileName : "(null)");
-        return nullptr;
-    }
-    auto image = std::make_unique<jpgImage>();
-    JpegDecoder d;
-    setUpJpegDecoder(&d);
-    jpeg_stdio_src(&d.info, file);
-    bool ok = decodeJpg(&d, image.get(), error);
-    jpeg_destroy_decompress(&d.info);
-    std::fclose(file);
-    if (!ok) return nullptr;
-    return image;
-}
-
-void loadJpgTexture(uint32_t* textures, const char* fileName, int slot) {
-    if (!fileName) return;
-    std::string why;
-    std::unique_ptr<jpgImage> image = loadJpgImage(fileName, &why);
-    if (!image) {
-        std::fprintf(stderr, "%s: %s\n", fileName, why.c_str());
-        showMessageBox("Unable to load JPG File!", "Error");
-        // The demo cannot start without its pictures: a failure, not a normal end.
-        std::exit(1);
-    }
-    // Without a GL context (start-up could not make one) there is nothing to upload
-    // to, and GLU would crash asking for the GL version.
-    if (!glGetString(GL_VERSION)) return;
-    glGenTextures(1, &textures[slot]);
-    glBindTexture(GL_TEXTURE_2D, textures[slot]);
-    // Rows are packed with no padding: any width must upload as it stands.
-    GLint packAlignment = 4, unpackAlignment = 4;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpackAlignment);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    // gluBuild2DMipmaps picks the same power-of-two size, but when it rescales a
-    // picture itself the last row of level 0 comes out black; so rescale first
-    // (gluScaleImage gets it right) and let it only build the smaller levels.
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    int width = mipmapSide(int(image->width), maxSize), height = mipmapSide(image->height, maxSize);
-    const uint8_t* pixels = image->pixels.get();
-    std::unique_ptr<uint8_t[]> scaled;
-    if (width != int(image->width) || height != image->height) {
-        scaled.reset(new (std::nothrow) uint8_t[size_t(width) * size_t(height) * 3]);
-        if (scaled && gluScaleImage(GL_RGB, GLint(image->width), image->height, GL_UNSIGNED_BYTE, pixels, width, height,
-                                    GL_UNSIGNED_BYTE, scaled.get()) == 0)
-            pixels = scaled.get();
-        else
-            width = int(image->width), height = image->height;  // leave it to GLU after all
-    }
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-}
-
-// ---- PNG ------------------------------------------------------------------------
+#include "assets/asset_io.h"
 
 namespace {
 
@@ -399,21 +196,27 @@ bool decodePngForTexture(const uint8_t* bytes, size_t size, int maxTextureSize, 
 
 namespace {
 
-bool readFile(const char* fileName, std::vector<uint8_t>* bytes) {
-    std::FILE* file = fileName ? std::fopen(fileName, "rb") : nullptr;
-    if (!file) return false;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
+bool readFile(const char* fileName, std::vector<uint8_t>* bytes, std::string* error) {
+    std::FILE* file = nullptr;
+    if (!openForReading(fileName, &file, error)) return false;
+    bool read = readWholeFile(file, bytes, error);
     std::fclose(file);
-    return true;
+    return read;
+}
+
+// Read and decoded, or the reason why not.
+bool readPngForTexture(const char* fileName, int maxTextureSize, pngPixels* out, std::string* error) {
+    std::vector<uint8_t> bytes;
+    return readFile(fileName, &bytes, error) &&
+           decodePngForTexture(bytes.data(), bytes.size(), maxTextureSize, out, error);
 }
 
 // One file of the list: decoded by a worker, taken once by pngBind.
 struct PrefetchItem {
     std::string path;
-    bool done = false, taken = false, opened = false, decoded = false;
+    bool done = false, taken = false, decoded = false;
     pngPixels pixels;
+    std::string error;  // why it was not decoded
 };
 
 struct PngPrefetch {
@@ -430,23 +233,21 @@ PngPrefetch* prefetch = nullptr;
 void prefetchWorker(PngPrefetch* p) {
     for (size_t i; (i = p->next.fetch_add(1)) < p->items.size();) {
         PrefetchItem& item = p->items[i];
-        std::vector<uint8_t> bytes;
         pngPixels pixels;
         std::string why;
-        bool opened = readFile(item.path.c_str(), &bytes);
-        bool decoded = opened && decodePngForTexture(bytes.data(), bytes.size(), p->maxTextureSize, &pixels, &why);
+        bool decoded = readPngForTexture(item.path.c_str(), p->maxTextureSize, &pixels, &why);
         std::lock_guard<std::mutex> hold(p->lock);
-        item.opened = opened;
         item.decoded = decoded;
         item.pixels = std::move(pixels);
+        item.error = std::move(why);
         item.done = true;
         p->ready.notify_all();
     }
 }
 
-// The prefetched picture for a path, waiting for its worker: 1 decoded, 0 failed,
-// -1 not in the list (or already taken: read the file again).
-int takePrefetched(const char* fileName, pngPixels* out) {
+// The prefetched picture for a path, waiting for its worker: 1 decoded, 0 failed
+// (with the reason), -1 not in the list (or already taken: read the file again).
+int takePrefetched(const char* fileName, pngPixels* out, std::string* error) {
     if (!prefetch || !fileName) return -1;
     for (PrefetchItem& item : prefetch->items) {
         if (item.taken || item.path != fileName) continue;
@@ -454,6 +255,7 @@ int takePrefetched(const char* fileName, pngPixels* out) {
         prefetch->ready.wait(hold, [&] { return item.done; });
         item.taken = true;
         *out = std::move(item.pixels);
+        *error = std::move(item.error);
         return item.decoded ? 1 : 0;
     }
     return -1;
@@ -487,9 +289,16 @@ void finishPngPrefetch() {
     prefetch = nullptr;
 }
 
-uint32_t pngBind(const char* fileName, int mipmap, int, void*, int wrap, int minFilter, int magFilter) {
+uint32_t pngBind(const char* fileName, int mipmap, int, void*, int wrap, int minFilter, int magFilter,
+                 std::string* error) {
+    std::string ignored;
+    if (!error) error = &ignored;
     GLuint name = 0;
     glGenTextures(1, &name);
+    if (name == 0) {
+        *error = "no GL context to hold the texture";
+        return 0;
+    }
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
@@ -497,22 +306,15 @@ uint32_t pngBind(const char* fileName, int mipmap, int, void*, int wrap, int min
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
 
     pngPixels picture;
-    int prefetched = takePrefetched(fileName, &picture);
+    int prefetched = takePrefetched(fileName, &picture, error);
     if (prefetched == 0) return 0;
     if (prefetched < 0) {
-        std::vector<uint8_t> bytes;
-        if (!readFile(fileName, &bytes)) return 0;
         GLint maxSize = 0;
         glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-        std::string why;
-        if (!decodePngForTexture(bytes.data(), bytes.size(), maxSize, &picture, &why)) return 0;
+        if (!readPngForTexture(fileName, maxSize, &picture, error)) return 0;
     }
 
-    GLint packAlignment = 4, unpackAlignment = 4;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpackAlignment);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    TightRowAlignment tightRows;
     GLenum format = picture.components == 4 ? GL_RGBA : GL_RGB;
     if (mipmap == 0)
         glTexImage2D(GL_TEXTURE_2D, 0, picture.components, picture.width, picture.height, 0, format, GL_UNSIGNED_BYTE,
@@ -520,7 +322,5 @@ uint32_t pngBind(const char* fileName, int mipmap, int, void*, int wrap, int min
     else
         gluBuild2DMipmaps(GL_TEXTURE_2D, picture.components, picture.width, picture.height, format, GL_UNSIGNED_BYTE,
                           picture.data.get());
-    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment);
     return name;
 }
