@@ -1,10 +1,12 @@
-// The capture tool's command line and its frame plans, without rendering.
+// The capture tool's command line and its frame plans, and the reason its offscreen
+// context cannot be had, all without rendering.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
 #include "capture.h"
+#include "platform/offscreen.h"
 
 namespace {
 
@@ -119,4 +121,12 @@ TEST(CaptureHistory, ShortHistoryKeepsEachWindowsLastFrameAndTheTwoBeforeTheTarg
     ASSERT_GE(frames.size(), 3u);
     EXPECT_NEAR(frames[0].time, 1198 * 1001 / 60000.0, 1e-5);
     EXPECT_NEAR(frames[0].musicSeconds, 1197 * 1001 / 60000.0, 1e-9);
+}
+
+// This binary holds no other context, so the failed display's teardown touches
+// nothing. EGL_BAD_PARAMETER is 0x300C, as EGL's headers and manuals write it.
+TEST(CaptureRenderer, ContextThatCannotBeHadNamesTheEglErrorInHex) {
+    std::string error;
+    EXPECT_EQ(createOffscreenGL(-1, 480, &error), nullptr);
+    EXPECT_NE(error.find("(EGL error 0x300C)"), std::string::npos) << error;
 }
