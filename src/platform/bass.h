@@ -36,4 +36,5 @@ int32_t BASS_ChannelGetData(uint32_t handle, void* buffer, uint32_t length);
 
 void BASS_Free();
 // Closes the output and forgets the stream, so BASS_Init can run again. The demo
-// never calls it (the music ends with the process); tests do.
+// calls it once the loop has ended, so the audio thread stops before static
+// destructors run; tests call it between cases.
