@@ -20,6 +20,7 @@
 #include "runtime/assets.h"
 #include "runtime/clock.h"
 #include "runtime/timeline.h"
+#include "runtime/timeline_table.h"
 #include "test_data.h"
 #include "test_ogg.h"
 
@@ -94,26 +95,21 @@ int main() {
     double empty = framesPerSecond(2.0, [](double) {
         BASS_ChannelGetData(musicStream, musicSpectrum, BASS_DATA_FFT512);
         glEnable(GL_TEXTURE_2D);
-        setDemoClocks(145.0f);
+        setDemoClocks(showEnd);
         dispatchTimeline();
         swapDemoBuffers();
     });
     std::printf("empty timeline: %.0f frames per second\n", empty);
 
     // 4. Each scene window from its start, presented.
-    const struct {
-        float from;
-        const char* name;
-    } scenes[] = {{0.01f, "opening"},        {20.01f, "gallery"}, {35.01f, "ship"},          {71.01f, "tunnel"},
-                  {86.01f, "treasure room"}, {106.01f, "torus"},  {126.01f, "ship, closing"}};
-    for (const auto& scene : scenes) {
-        sceneStart = scene.from;
+    for (const TimelineWindow& row : timeline) {
+        sceneStart = row.from + 0.01f;
         double fps = framesPerSecond(2.0, [](double elapsed) {
             BASS_ChannelGetData(musicStream, musicSpectrum, BASS_DATA_FFT512);
             drawFrameAt(sceneStart + float(elapsed));
             swapDemoBuffers();
         });
-        std::printf("%-14s %6.1f frames per second\n", scene.name, fps);
+        std::printf("%-14s %6.1f frames per second (from %g s)\n", sceneName(row.scene), fps, row.from);
     }
     BASS_Free();
     if (!scratch.empty()) std::filesystem::remove_all(scratch);

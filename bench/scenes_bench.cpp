@@ -22,6 +22,7 @@
 #include "runtime/clock.h"
 #include "runtime/projection.h"
 #include "runtime/timeline.h"
+#include "runtime/timeline_table.h"
 #include "scenes/scenes.h"
 #include "test_shapes.h"
 
@@ -159,7 +160,7 @@ void benchDeformation() {
     const int frames = 300;
     Clock::time_point start = Clock::now();
     for (int i = 0; i < frames; ++i) {
-        setDemoClocks(86.0f + i * 0.05f);
+        setDemoClocks(windowOf(Scene::treasureRoom).from + i * 0.05f);
         deformBlob(objKuleTau);
         deformBlob(objKuleTex3);
     }
@@ -174,17 +175,9 @@ void benchDeformation() {
     std::printf("  of which the normals:    %8.1f us a frame\n", normals * 1e6);
 }
 
-struct Window {
-    const char* scene;
-    float from, to;
-};
-
 void benchScenes() {
-    const Window windows[] = {{"opening", 0, 20},      {"gallery", 20, 35},        {"ship", 35, 71},
-                              {"tunnel", 71, 86},      {"treasure room", 86, 106}, {"torus", 106, 126},
-                              {"ship (end)", 126, 145}};
     std::printf("frames per second at %d x %d (each frame finished, as a swap would):\n", width, height);
-    for (const Window& w : windows) {
+    for (const TimelineWindow& w : timeline) {
         const int warmUp = 10, frames = 120;
         float step = (w.to - w.from - 1.0f) / (warmUp + frames);
         for (int i = 0; i < warmUp; ++i) drawFrameAt(w.from + 0.5f + i * step);
@@ -197,8 +190,8 @@ void benchScenes() {
         }
         double seconds = secondsSince(start);
         processor = processorSeconds() - processor;
-        std::printf("  %-14s %7.1f fps  (%5.2f ms a frame, %5.2f ms of processor time)\n", w.scene, frames / seconds,
-                    seconds / frames * 1e3, processor / frames * 1e3);
+        std::printf("  %-14s %7.1f fps  (%5.2f ms a frame, %5.2f ms of processor time; from %g s)\n",
+                    sceneName(w.scene), frames / seconds, seconds / frames * 1e3, processor / frames * 1e3, w.from);
     }
 }
 

@@ -3,27 +3,47 @@
 #include <GL/gl.h>
 
 #include "runtime/clock.h"
+#include "runtime/timeline_table.h"
 #include "scenes/scenes.h"
 
 HSTREAM musicStream = 0;
 float musicSpectrum[512] = {};
 
-void dispatchTimeline() {
-    // Every row is tested on its own; the windows are open, so a frame exactly on
-    // a bound draws nothing.
-    if (demoTime > 0.0f && demoTime < 20.0f) {
-        BASS_StreamPlay(musicStream, false, 0);
+namespace {
+
+// The draw function of each scene of the timeline.
+void drawScene(Scene scene) {
+    switch (scene) {
+    case Scene::opening:
         drawOpeningScene();
+        break;
+    case Scene::gallery:
+        drawGalleryScene();
+        break;
+    case Scene::ship:
+        drawShipScene();
+        break;
+    case Scene::tunnel:
+        drawTunnelScene();
+        break;
+    case Scene::treasureRoom:
+        drawTreasureRoomScene();
+        break;
+    case Scene::torus:
+        drawTorusScene();
+        break;
     }
-    if (demoTime > 20.0f && demoTime < 35.0f) drawGalleryScene();
-    if (demoTime > 35.0f && demoTime < 71.0f) drawShipScene();
-    if (demoTime > 71.0f && demoTime < 86.0f) drawTunnelScene();
-    if (demoTime > 86.0f && demoTime < 106.0f) drawTreasureRoomScene();
-    if (demoTime > 106.0f && demoTime < 126.0f) drawTorusScene();
-    if (demoTime > 126.0f && demoTime < 145.0f) drawShipScene();
-    // Any frame past the end quits, so a stall across the last seconds (a suspended
-    // machine, a debugger) cannot leave the demo running forever.
-    if (demoTime > 145.0f) postQuitMessage(0);
+}
+
+}  // namespace
+
+void dispatchTimeline() {
+    for (const TimelineWindow& window : timeline) {
+        if (!windowHolds(window, demoTime)) continue;
+        if (window.playsMusic) BASS_StreamPlay(musicStream, false, 0);
+        drawScene(window.scene);
+    }
+    if (demoTime > showEnd) postQuitMessage(0);
 }
 
 void drawFrameAt(float time) {

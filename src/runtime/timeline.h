@@ -7,8 +7,9 @@ extern HSTREAM musicStream;       // 0 when the soundtrack could not be opened
 extern float musicSpectrum[512];  // first 256 written each frame; scenes read [0]
 
 void dispatchTimeline();
-// Calls the scene whose open window holds demoTime (every row tested on its own);
-// plays the music during the first 20 s; posts the quit request after 145 s.
+// Tests every row of the timeline (timeline_table.h) on its own: a row whose open
+// window holds demoTime asks for the music if it plays it, then draws its scene.
+// Any frame past showEnd posts the quit request.
 
 void drawFrameAt(float time);
 // One frame as the live demo draws it at demoTime = time, without the spectrum

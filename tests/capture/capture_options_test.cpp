@@ -26,14 +26,14 @@ TEST(CaptureOptions, DefaultsAndOutputKinds) {
     EXPECT_EQ(o.height, 480);
     EXPECT_EQ(o.fps.num, 60);
     EXPECT_EQ(o.from, 0);
-    EXPECT_EQ(o.to, 145);
-    EXPECT_EQ(o.frameCount, 8700);  // 1/60 s .. 145 s
+    EXPECT_EQ(o.to, showEnd);
+    EXPECT_EQ(o.frameCount, int64_t(showEnd) * 60);  // 1/60 s .. the end
 
     ASSERT_TRUE(parse({"--out", "frames", "--fps", "60000/1001", "--size", "1440x1080"}, &o, &error)) << error;
     EXPECT_EQ(o.kind, OutputKind::folder);
     EXPECT_EQ(o.fps.num, 60000);
     EXPECT_EQ(o.fps.den, 1001);
-    EXPECT_EQ(o.frameCount, 8691);  // floor(145 * 59.94)
+    EXPECT_EQ(o.frameCount, int64_t(std::floor(showEnd * 60000 / 1001)));
     EXPECT_EQ(o.width, 1440);
 
     ASSERT_TRUE(parse({"--time", "21", "--out", "x.PNG"}, &o, &error)) << error;
@@ -47,6 +47,7 @@ TEST(CaptureOptions, DefaultsAndOutputKinds) {
 }
 
 TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
+    const std::string end = std::to_string(showEnd), pastEnd = std::to_string(showEnd + 0.5f);
     const std::vector<std::vector<const char*>> bad = {
         {},                                       // no --out
         {"--out"},                                // no value
@@ -60,7 +61,7 @@ TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
         {"--out", "a.mp4", "--fps", "60/0"},
         {"--out", "a.mp4", "--fps", "5000"},
         {"--out", "a.mp4", "--from", "-1"},
-        {"--out", "a.mp4", "--to", "146"},
+        {"--out", "a.mp4", "--to", pastEnd.c_str()},
         {"--out", "a.mp4", "--from", "30", "--to", "30"},
         {"--out", "a.mp4", "--from", "30", "--to", "20"},
         {"--out", "a.mp4", "--from", "30", "--to", "30.01"},  // shorter than one frame
@@ -68,7 +69,7 @@ TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
         {"--out", "a.png"},  // a picture needs --time
         {"--time", "21", "--out", "a.mp4"},
         {"--time", "0", "--out", "a.png"},
-        {"--time", "145.5", "--out", "a.png"},
+        {"--time", pastEnd.c_str(), "--out", "a.png"},
         {"--time", "21", "--from", "20", "--out", "a.png"},
         {"--out", "a.mp4", "--speed", "2"},
         {"--out", "a.mp4", "stray"},
@@ -85,7 +86,8 @@ TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
     CaptureOptions o;
     std::string error;
     EXPECT_TRUE(parse({"--out", "frames", "--size", "20x15"}, &o, &error)) << error;
-    EXPECT_TRUE(parse({"--time", "145", "--size", "20x15", "--out", "a.png"}, &o, &error)) << error;
+    EXPECT_TRUE(parse({"--time", end.c_str(), "--size", "20x15", "--out", "a.png"}, &o, &error)) << error;
+    EXPECT_TRUE(parse({"--to", end.c_str(), "--out", "a.mp4"}, &o, &error)) << error;
 }
 
 TEST(CaptureHistory, FullHistoryIsEveryGridFrameBeforeTheFirstShown) {
@@ -104,23 +106,31 @@ TEST(CaptureHistory, FullHistoryIsEveryGridFrameBeforeTheFirstShown) {
 
 TEST(CaptureHistory, ShortHistoryKeepsEachWindowsLastFrameAndTheTwoBeforeTheTarget) {
     FrameRate fps{60, 1};
-    std::vector<PlannedFrame> frames = shortHistory(fps, 130.0);
+    const double target = windowOf(Scene::ship, 1).from + 4.0;
+    std::vector<PlannedFrame> frames = shortHistory(fps, target);
     std::vector<float> times;
     for (const PlannedFrame& f : frames) times.push_back(f.time);
-    const std::vector<float> expected = {float(1199 / 60.0), float(2099 / 60.0), float(4259 / 60.0),
-                                         float(5159 / 60.0), float(6359 / 60.0), float(7559 / 60.0),
-                                         float(7798 / 60.0), float(7799 / 60.0)};
+    // The grid frame a 60th before each earlier window closes, then the two before
+    // the target.
+    std::vector<float> expected;
+    for (const TimelineWindow& w : timeline)
+        if (w.to < target) expected.push_back(float((w.to * 60.0 - 1) / 60.0));
+    expected.push_back(float((target * 60 - 2) / 60.0));
+    expected.push_back(float((target * 60 - 1) / 60.0));
+    ASSERT_EQ(expected.size(), timelineRows + 1);
     EXPECT_EQ(times, expected);
     EXPECT_FALSE(frames.back().quiet);
     for (size_t i = 0; i + 1 < frames.size(); ++i) EXPECT_TRUE(frames[i].quiet);
     // Inside the first window there is nothing earlier to keep.
     ASSERT_EQ(shortHistory(fps, 0.5).size(), 2u);
     EXPECT_EQ(shortHistory(fps, 1 / 60.0).size(), 0u);
-    // 60000/1001: the last frame of the Opening window is 1198 / 59.94 = 19.987 s.
-    frames = shortHistory({60000, 1001}, 25.0);
+    // 60000/1001: the last frame of the Opening window falls between grid steps
+    // (1198 / 59.94 = 19.987 s for a 20 s window).
+    const double lastOpening = std::floor(windowOf(Scene::opening).to * 60000 / 1001);
+    frames = shortHistory({60000, 1001}, windowOf(Scene::gallery).from + 5.0);
     ASSERT_GE(frames.size(), 3u);
-    EXPECT_NEAR(frames[0].time, 1198 * 1001 / 60000.0, 1e-5);
-    EXPECT_NEAR(frames[0].musicSeconds, 1197 * 1001 / 60000.0, 1e-9);
+    EXPECT_NEAR(frames[0].time, lastOpening * 1001 / 60000.0, 1e-5);
+    EXPECT_NEAR(frames[0].musicSeconds, (lastOpening - 1) * 1001 / 60000.0, 1e-9);
 }
 
 // This binary holds no other context, so the failed display's teardown touches

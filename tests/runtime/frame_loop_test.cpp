@@ -14,6 +14,7 @@
 #include "platform/headless.h"
 #include "runtime/clock.h"
 #include "runtime/timeline.h"
+#include "runtime/timeline_table.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -38,7 +39,7 @@ void drawOpeningScene() { scene("opening"); }
 void drawGalleryScene() { scene("gallery"); }
 void drawShipScene() { scene("ship"); }
 void drawTunnelScene() { scene("tunnel"); }
-void drawTreasureRoomScene() { scene("treasure"); }
+void drawTreasureRoomScene() { scene("treasure room"); }
 void drawTorusScene() { scene("torus"); }
 void deformBlob(tegn3d&) {}
 
@@ -79,28 +80,24 @@ class FrameLoop : public GLTest {
 };
 
 TEST_F(FrameLoop, EachSceneRunsInsideItsOpenWindowOnly) {
-    struct Window {
-        float from, to;
-        const char* scene;
-    };
-    const Window windows[] = {{0, 20, "opening"},    {20, 35, "gallery"}, {35, 71, "ship"},  {71, 86, "tunnel"},
-                              {86, 106, "treasure"}, {106, 126, "torus"}, {126, 145, "ship"}};
-    for (const Window& w : windows) {
+    // Each scene's recorder is named by its draw function, so a row that called the
+    // wrong scene would show here.
+    for (const TimelineWindow& w : timeline) {
         for (float t : {std::nextafter(w.from, 1000.0f), w.from + 0.5f, w.to - 0.5f, std::nextafter(w.to, 0.0f)}) {
-            Calls expected = {w.scene};
-            if (w.from == 0) expected = {"play 0 0", "opening"};  // the music first
+            Calls expected = {sceneName(w.scene)};
+            if (w.playsMusic) expected = {"play 0 0", sceneName(w.scene)};  // the music first
             EXPECT_EQ(callsAt(t), expected) << "at " << t;
         }
+        for (float bound : {w.from, w.to}) EXPECT_EQ(callsAt(bound), Calls{}) << "at " << bound;
     }
-    for (float bound : {0.0f, 20.0f, 35.0f, 71.0f, 86.0f, 106.0f, 126.0f, 145.0f, -1.0f, -1e-6f})
-        EXPECT_EQ(callsAt(bound), Calls{}) << "at " << bound;
+    for (float before : {-1.0f, -1e-6f}) EXPECT_EQ(callsAt(before), Calls{}) << "at " << before;
     EXPECT_EQ(headlessQuitRequests(), 0);
     // Only the opening window plays the music; the frame turns texturing on first.
-    EXPECT_EQ(callsAt(19.99f), (Calls{"play 0 0", "opening"}));
+    EXPECT_EQ(callsAt(windowOf(Scene::opening).to - 0.01f), (Calls{"play 0 0", "opening"}));
 }
 
 TEST_F(FrameLoop, EveryFramePastTheEndQuitsAndDrawsNothing) {
-    for (float t : {std::nextafter(145.0f, 1000.0f), 147.0f, 150.0f, 151.0f, 3600.0f}) {
+    for (float t : {std::nextafter(showEnd, 1000.0f), showEnd + 2, showEnd + 5, showEnd + 6, 3600.0f}) {
         int before = headlessQuitRequests();
         EXPECT_EQ(callsAt(t), Calls{}) << t;
         EXPECT_EQ(headlessQuitRequests(), before + 1) << "a stall past the end must still quit, at " << t;
@@ -165,7 +162,7 @@ TEST_F(FrameLoop, LoopDrawsFramesUntilAQuitRequestIsTaken) {
 }
 
 TEST_F(FrameLoop, TheEndOfTheTimelinePostsExactlyOneQuitRequest) {
-    setClockTo(145.5);
+    setClockTo(showEnd + 0.5);
     int swaps = headlessSwapCount();
     EXPECT_EQ(runMainLoop(), 0);
     EXPECT_EQ(headlessSwapCount(), swaps + 1) << "the quitting frame still swaps";

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/timeline_table.h"
+
 // ---- command line --------------------------------------------------------------
 
 struct FrameRate {
@@ -25,15 +27,13 @@ enum class OutputKind { picture, folder, video };
 struct CaptureOptions {
     int width = 640, height = 480;
     FrameRate fps;
-    bool single = false;        // --time given: one picture
-    double time = 0;            // --time
-    double from = 0, to = 145;  // --from, --to
+    bool single = false;            // --time given: one picture
+    double time = 0;                // --time
+    double from = 0, to = showEnd;  // --from, --to
     std::string out;
     OutputKind kind = OutputKind::picture;
     int64_t frameCount = 0;  // span frames, filled by parseCaptureArgs
 };
-
-constexpr double timelineEnd = 145.0;  // the demo quits after this
 
 const char* captureUsage();
 

@@ -2,23 +2,42 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "capture.h"
 
+namespace {
+
+// The end of the show as the messages print it: "145".
+std::string showEndText() {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", double(showEnd));
+    return text;
+}
+
+}  // namespace
+
 const char* captureUsage() {
-    return "usage: vorrend-capture [--size WxH] [--fps N] [--from A] [--to B] --out PATH\n"
-           "       vorrend-capture [--size WxH] --time T --out FILE.png\n"
-           "Run it in the folder that holds the demo's data/.\n"
-           "  --out PATH   a folder (frame-000001.png ... and soundtrack.wav), or a video\n"
-           "               file ending in .mp4, .mkv or .webm (needs ffmpeg)\n"
-           "  --size WxH   picture size, 4:3 (default 640x480; videos need even sizes)\n"
-           "  --fps N      frames per second, whole or a fraction such as 60000/1001 (default 60);\n"
-           "               with --time, the rate of the frames that lead up to the picture\n"
-           "  --from A     first second of the span (default 0)\n"
-           "  --to B       last second of the span (default and at most 145)\n"
-           "  --time T     one picture of the demo at T seconds (0 < T <= 145)\n";
+    static const std::string usage = [] {
+        char text[1024];
+        std::snprintf(text, sizeof text,
+                      "usage: vorrend-capture [--size WxH] [--fps N] [--from A] [--to B] --out PATH\n"
+                      "       vorrend-capture [--size WxH] --time T --out FILE.png\n"
+                      "Run it in the folder that holds the demo's data/.\n"
+                      "  --out PATH   a folder (frame-000001.png ... and soundtrack.wav), or a video\n"
+                      "               file ending in .mp4, .mkv or .webm (needs ffmpeg)\n"
+                      "  --size WxH   picture size, 4:3 (default 640x480; videos need even sizes)\n"
+                      "  --fps N      frames per second, whole or a fraction such as 60000/1001 (default 60);\n"
+                      "               with --time, the rate of the frames that lead up to the picture\n"
+                      "  --from A     first second of the span (default 0)\n"
+                      "  --to B       last second of the span (default and at most %g)\n"
+                      "  --time T     one picture of the demo at T seconds (0 < T <= %g)\n",
+                      double(showEnd), double(showEnd));
+        return std::string(text);
+    }();
+    return usage.c_str();
 }
 
 namespace {
@@ -125,8 +144,9 @@ bool parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options
     if (o.single) {
         if (haveFrom || haveTo) return fail(error, "--time takes no --from or --to");
         if (!endsWith(o.out, ".png")) return fail(error, "with --time, --out must name a .png file");
-        if (!(o.time > 0 && o.time <= timelineEnd))
-            return fail(error, "--time must lie after 0 and at most at 145 seconds, where the demo ends");
+        if (!(o.time > 0 && o.time <= showEnd))
+            return fail(error,
+                        "--time must lie after 0 and at most at " + showEndText() + " seconds, where the demo ends");
         o.kind = OutputKind::picture;
     } else {
         if (endsWith(o.out, ".png"))
@@ -134,7 +154,8 @@ bool parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options
         o.kind = endsWith(o.out, ".mp4") || endsWith(o.out, ".mkv") || endsWith(o.out, ".webm") ? OutputKind::video
                                                                                                 : OutputKind::folder;
         if (o.from < 0) return fail(error, "--from cannot lie before 0 seconds");
-        if (o.to > timelineEnd) return fail(error, "--to cannot lie after 145 seconds, where the demo ends");
+        if (o.to > showEnd)
+            return fail(error, "--to cannot lie after " + showEndText() + " seconds, where the demo ends");
         if (o.to <= o.from) return fail(error, "--to must lie after --from");
         // A hair of tolerance so that 21.1 - 21 at 10 fps still counts one frame.
         o.frameCount = int64_t(std::floor((o.to - o.from) * rate + 1e-6));

@@ -12,15 +12,15 @@
 #include "platform/window.h"
 #include "runtime/assets.h"
 #include "runtime/timeline.h"
+#include "runtime/timeline_table.h"
 
 namespace {
 
-// The timeline's scene windows, bounds excluded. A frame on a bound draws nothing.
-constexpr double sceneWindows[][2] = {{0, 20}, {20, 35}, {35, 71}, {71, 86}, {86, 106}, {106, 126}, {126, 145}};
-
-int windowOf(float time) {
-    for (int w = 0; w < int(std::size(sceneWindows)); ++w)
-        if (time > float(sceneWindows[w][0]) && time < float(sceneWindows[w][1])) return w;
+// The row of the timeline whose window holds the time; -1 on a bound or past the
+// end, where a frame draws nothing.
+int windowAt(float time) {
+    for (size_t w = 0; w < timelineRows; ++w)
+        if (windowHolds(timeline[w], time)) return int(w);
     return -1;
 }
 
@@ -72,9 +72,9 @@ std::vector<PlannedFrame> fullHistory(const FrameRate& fps, double firstShown) {
 // checks all of this against the full history across every window and bound.
 std::vector<PlannedFrame> shortHistory(const FrameRate& fps, double firstShown) {
     int64_t last = lastHistoryFrame(fps, firstShown);
-    int64_t lastOfWindow[std::size(sceneWindows)] = {};
+    int64_t lastOfWindow[timelineRows] = {};
     for (int64_t k = 1; k <= last; ++k) {
-        int w = windowOf(float(fps.seconds(k)));
+        int w = windowAt(float(fps.seconds(k)));
         if (w >= 0) lastOfWindow[w] = k;
     }
     std::vector<int64_t> keep;

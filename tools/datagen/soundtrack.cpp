@@ -1,21 +1,23 @@
 // The soundtrack: a small synthesiser (band-limited saws and pulses, sines, noise,
 // envelopes, state-variable filters, a stereo echo) playing a 120 BPM piece in D
-// minor whose sections follow the timeline: storm intro, build-up through the
-// gallery, the main theme on the ship, a swirl in the tunnel, a bouncing part in the
-// treasure room, drums for the torus, and an outro that dies away by 145 s.
+// minor whose sections follow the timeline's windows: storm intro, build-up through
+// the gallery, the main theme on the ship, a swirl in the tunnel, a bouncing part in
+// the treasure room, drums for the torus, and an outro that dies away by the end of
+// the show.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "datagen.h"
 #include "encoders.h"
+#include "runtime/timeline_table.h"
 
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
 constexpr double beat = 0.5;  // 120 BPM
 constexpr double bar = 4 * beat;
-constexpr double endOfMusic = 145.0;
+constexpr double endOfMusic = showEnd;
 
 double midiHz(double note) { return 440.0 * std::pow(2.0, (note - 69.0) / 12.0); }
 
@@ -289,9 +291,13 @@ std::vector<float> synthesiseSoundtrack() {
     const size_t frames = size_t(soundSeconds * soundRate);
     Mix drums(frames), music(frames), wet(frames);
     uint32_t seed = 0x5eed;
+    const TimelineWindow &opening = windowOf(Scene::opening), &gallery = windowOf(Scene::gallery),
+                         &ship = windowOf(Scene::ship), &tunnel = windowOf(Scene::tunnel),
+                         &treasureRoom = windowOf(Scene::treasureRoom), &torus = windowOf(Scene::torus),
+                         &closing = windowOf(Scene::ship, 1);
 
-    // Intro, 0-20 s: storm wind, thunder, slow pad chords, a bell arpeggio.
-    wind(music, 0, 26, 0xA11CE, [](double t) {
+    // Intro, the opening's window: storm wind, thunder, slow pad chords, a bell arpeggio.
+    wind(music, opening.from, 26, 0xA11CE, [](double t) {
         double in = std::min(1.0, t / 3), out = t < 18 ? 1.0 : std::max(0.0, 1 - (t - 18) / 8);
         return 0.55 * in * out;
     });
@@ -307,19 +313,20 @@ std::vector<float> synthesiseSoundtrack() {
         bell(wet, t, ch[i % 4] + 12, 0.12, (i % 2) ? 0.4 : -0.4, 3.5);
     }
 
-    // Build-up, 20-35 s: bass, hats, then a kick that fills in, a roll and a riser.
+    // Build-up through the gallery: bass, hats, then a kick that fills in, a roll and a riser.
     for (int b = 0; b < 7; ++b) {
         double t0 = 21 + b * bar;
         bass(music, t0, bar * 0.95, rootsMinor[introChord(t0)], 0.22, 0.4 + b * 0.08);
     }
-    for (double t = 23; t < 35 - 1e-9; t += beat / 2) hat(drums, t, 0.12 + 0.1 * ((t - 23) / 12), false, seed++);
+    for (double t = 23; t < gallery.to - 1e-9; t += beat / 2)
+        hat(drums, t, 0.12 + 0.1 * ((t - 23) / 12), false, seed++);
     for (double t = 27; t < 33 - 1e-9; t += (t < 31 ? 2 * beat : beat)) kick(drums, t, 0.8);
     for (int i = 0; i < 16; ++i) snare(drums, 33 + i * beat / 4, 0.15 + 0.35 * i / 16.0, seed++);
-    riser(music, 29, 35, 0.5, seed++);
+    riser(music, 29, gallery.to, 0.5, seed++);
 
-    // Main theme, 35-71 s: full beat, bass eighths, pads, the tune with its answer.
+    // Main theme, the ship's first window: full beat, bass eighths, pads, the tune with its answer.
     for (int b = 0; b < 18; ++b) {
-        double t0 = 35 + b * bar;
+        double t0 = ship.from + b * bar;
         int c = b % 4;
         pad(music, t0, bar * 0.98, chordsMinor[c], 0.04, 1800);
         for (int e = 0; e < 8; ++e)
@@ -333,39 +340,40 @@ std::vector<float> synthesiseSoundtrack() {
         }
     }
     // The tune's bars follow the chords: each phrase starts on a D minor bar.
-    for (int p = 0; p < 4; ++p) playTheme(wet, 35 + p * 4 * bar, p % 2 ? themeB : theme, 0.15);
-    for (int i = 0; i < 8; ++i) tom(drums, 69 + i * beat / 4, 200 - i * 12, 0.4);
+    for (int p = 0; p < 4; ++p) playTheme(wet, ship.from + p * 4 * bar, p % 2 ? themeB : theme, 0.15);
+    for (int i = 0; i < 8; ++i) tom(drums, ship.to - bar + i * beat / 4, 200 - i * 12, 0.4);
 
-    // Tunnel, 71-86 s: the music swirls: sixteenth-note arpeggios, long gliding bass,
+    // Tunnel: the music swirls: sixteenth-note arpeggios, long gliding bass,
     // kick on every beat, claps on the fourth, wind coming back.
     for (int b = 0; b < 8; ++b) {
-        double t0 = 71 + b * bar;
-        if (t0 >= 86) break;
+        double t0 = tunnel.from + b * bar;
+        if (t0 >= tunnel.to) break;
         int c = (b + 1) % 4;
         pad(music, t0, bar * 0.98, chordsMinor[c], 0.035, 1200);
         bass(music, t0, bar * 0.95, rootsMinor[c], 0.26, 0.5);
         for (int s = 0; s < 16; ++s) {
             double t = t0 + s * beat / 4;
-            if (t >= 86) break;
+            if (t >= tunnel.to) break;
             const auto& ch = chordsMinor[c];
             int idx = s % 8 < 4 ? s % 4 : 3 - s % 4;
             bell(wet, t, ch[idx] + 12 + (s >= 8 ? 12 : 0), 0.07, std::sin(s * 0.8) * 0.6, 8);
         }
         for (int q = 0; q < 4; ++q) {
             double t = t0 + q * beat;
-            if (t >= 86) break;
+            if (t >= tunnel.to) break;
             kick(drums, t, 0.9);
             if (q == 3) snare(drums, t, 0.3, seed++);
             hat(drums, t + beat / 2, 0.12, false, seed++);
         }
     }
-    wind(music, 71, 86, 0xB0A7, [](double t) { return 0.25 * std::sin(pi * (t - 71) / 15); });
-    riser(music, 83, 86, 0.35, seed++);
+    wind(music, tunnel.from, tunnel.to, 0xB0A7,
+         [&](double t) { return 0.25 * std::sin(pi * (t - tunnel.from) / (tunnel.to - tunnel.from)); });
+    riser(music, tunnel.to - 3, tunnel.to, 0.35, seed++);
 
-    // Treasure room, 86-106 s: a bouncing part: kick on the beat, bass on the
+    // Treasure room: a bouncing part: kick on the beat, bass on the
     // off-beats, a music-box version of the theme.
     for (int b = 0; b < 10; ++b) {
-        double t0 = 86 + b * bar;
+        double t0 = treasureRoom.from + b * bar;
         int c = b % 4;
         pad(music, t0, bar * 0.98, chordsMinor[c], 0.03, 2200);
         for (int q = 0; q < 4; ++q) {
@@ -380,13 +388,13 @@ std::vector<float> synthesiseSoundtrack() {
     for (int p = 0; p < 2; ++p)
         for (int i = 0; i < 32; ++i) {
             int n = (p ? themeB : theme)[i];
-            if (n > 0) bell(wet, 86 + p * 4 * bar + i * beat / 2, n + 12, 0.1, (i % 3 - 1) * 0.3, 4);
+            if (n > 0) bell(wet, treasureRoom.from + p * 4 * bar + i * beat / 2, n + 12, 0.1, (i % 3 - 1) * 0.3, 4);
         }
 
-    // Torus, 106-126 s: drums to the front: double kicks, heavy snare, toms, running
+    // Torus: drums to the front: double kicks, heavy snare, toms, running
     // sixteenth bass, pad stabs.
     for (int b = 0; b < 10; ++b) {
-        double t0 = 106 + b * bar;
+        double t0 = torus.from + b * bar;
         int c = b % 4;
         for (int s = 0; s < 16; ++s)
             bass(music, t0 + s * beat / 4, beat / 4 * 0.7, rootsMinor[c] + (s % 4 == 2 ? 12 : 0), 0.17, 1.2);
@@ -402,10 +410,10 @@ std::vector<float> synthesiseSoundtrack() {
             for (int i = 0; i < 6; ++i) tom(drums, t0 + 3 * beat + i * beat / 6, 220 - i * 22, 0.45);
     }
 
-    // Outro, 126-145 s: the theme once more over pads, the beat thinning out, a last
-    // chord that is gone by 145 s.
+    // Outro, the ship's second window: the theme once more over pads, the beat
+    // thinning out, a last chord that is gone by the end of the show.
     for (int b = 0; b < 8; ++b) {
-        double t0 = 126 + b * bar;
+        double t0 = closing.from + b * bar;
         int c = b % 4;
         pad(music, t0, bar * 0.98, chordsMinor[c], 0.045, 1500 - b * 100);
         bass(music, t0, bar * 0.9, rootsMinor[c], 0.18, 0.4);
@@ -415,15 +423,17 @@ std::vector<float> synthesiseSoundtrack() {
             if (b < 4 && q % 2) snare(drums, t, 0.3, seed++);
         }
     }
-    playTheme(wet, 126, theme, 0.12);
-    playTheme(wet, 134, themeB, 0.1);
-    pad(music, 142, 0.5, {38, 50, 53, 57, 62}, 0.06, 900);
-    bell(wet, 142, 74, 0.12, 0, 2.5);
-    wind(music, 134, 145, 0xC0DE, [](double t) { return 0.2 * std::sin(pi * (t - 134) / 11); });
+    const double answer = closing.from + 4 * bar, lastChord = closing.from + 8 * bar;
+    playTheme(wet, closing.from, theme, 0.12);
+    playTheme(wet, answer, themeB, 0.1);
+    pad(music, lastChord, 0.5, {38, 50, 53, 57, 62}, 0.06, 900);
+    bell(wet, lastChord, 74, 0.12, 0, 2.5);
+    wind(music, answer, endOfMusic, 0xC0DE,
+         [&](double t) { return 0.2 * std::sin(pi * (t - answer) / (endOfMusic - answer)); });
 
     echo(wet, 3 * beat / 4, 0.38, 0.45);
 
-    // Master: sum, fade the very end to silence by 145 s, normalise below full scale.
+    // Master: sum, fade the very end to silence by the end of the show, normalise below full scale.
     std::vector<float> out(frames * 2);
     double peak = 0;
     for (size_t i = 0; i < frames; ++i) {
