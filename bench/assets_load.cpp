@@ -61,7 +61,7 @@ static void write(const fs::path& root, const std::string& path, const std::stri
 static void writeBenchDataSet(const fs::path& root) {
     const auto& pictures = testPictures();
     for (size_t i = 0; i < pictures.size(); ++i) {
-        std::string path = pictures[i].path;
+        const std::string& path = pictures[i].path;
         if (i < 4) {
             write(root, path, encodeJpeg(512, 512, picture(512, 512, 3, int(i)), false, 90));
             continue;
@@ -75,17 +75,19 @@ static void writeBenchDataSet(const fs::path& root) {
         spec.samples.assign(p.begin(), p.end());
         write(root, path, encodePng(spec));
     }
-    auto ebr = [&](const char* path, std::vector<EbrMesh> meshes) { write(root, path, writeEbr(meshes)); };
-    ebr("data/objects/vann.ebr", {makeGrid(400, 48)});
-    ebr("data/objects/torus.ebr", {makeTorus(20, 6, 48, 24)});
-    ebr("data/objects/cube.ebr", {makeBox(0, 0, 0, 20, 20, 20)});
-    ebr("data/objects/kule.ebr", {makeSphere(30, 32, 48)});
-    ebr("data/objects/tunnel.ebr", {makeCylinder(20, 200, 64, true)});
+    auto ebr = [&](const tegn3d& object, std::vector<EbrMesh> meshes) {
+        write(root, dataPath(manifestEntryOf(object)->path), writeEbr(meshes));
+    };
+    ebr(objVann, {makeGrid(400, 48)});
+    ebr(objTorus, {makeTorus(20, 6, 48, 24)});
+    ebr(objCube, {makeBox(0, 0, 0, 20, 20, 20)});
+    ebr(objKule, {makeSphere(30, 32, 48)});  // the file of all four sphere objects
+    ebr(objTunnel, {makeCylinder(20, 200, 64, true)});
     std::vector<EbrMesh> ship;
     for (int i = 0; i < 12; ++i) ship.push_back(i % 2 ? makeSphere(4, 16, 24) : makeBox(i * 3.0f, 0, 0, 3, 4, 5));
-    ebr("data/objects/skute2.ebr", ship);
+    ebr(objSkute, ship);
     std::vector<EbrMesh> faces(6, makeGrid(20, 8));
-    ebr("data/objects/kube2.ebr", faces);
+    ebr(objKube2, faces);
 }
 
 static void forgetAssets() {
@@ -126,27 +128,30 @@ int main() {
         // The same three groups again, timed apart.
         forgetAssets();
         start = Clock::now();
-        for (int slot = 0; slot < 4; ++slot) loadJpgTexture(jpgTextures, jpegManifest[slot].path, slot);
+        for (const ManifestPicture& p : jpegManifest)
+            loadJpgTexture(jpgTextures, dataPath(p.path).c_str(), int(p.texture - jpgTextures));
         glFinish();
         jpeg.push_back(msSince(start));
         start = Clock::now();
         for (const ManifestPicture& p : pngManifest)
-            *p.texture = pngBind(p.path, 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR);
+            *p.texture = pngBind(dataPath(p.path).c_str(), 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR);
         glFinish();
         png.push_back(msSince(start));
         for (const ManifestPicture& p : pngManifest) glDeleteTextures(1, p.texture), *p.texture = 0;
         start = Clock::now();
-        const char* paths[32];
-        for (int i = 0; i < 32; ++i) paths[i] = pngManifest[i].path;
-        startPngPrefetch(paths, 32);
-        for (const ManifestPicture& p : pngManifest)
-            *p.texture = pngBind(p.path, 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR);
+        std::vector<std::string> paths;
+        const char* names[32];
+        for (const ManifestPicture& p : pngManifest) paths.push_back(dataPath(p.path));
+        for (int i = 0; i < 32; ++i) names[i] = paths[i].c_str();
+        startPngPrefetch(names, 32);
+        for (int i = 0; i < 32; ++i)
+            *pngManifest[i].texture = pngBind(names[i], 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR);
         finishPngPrefetch();
         glFinish();
         pngPrefetched.push_back(msSince(start));
         start = Clock::now();
         for (const ManifestObject& o : objectManifest) {
-            o.object->loadFromFile(o.path);
+            o.object->loadFromFile(dataPath(o.path).c_str());
             for (mesh& m : o.object->meshes) m.scale(o.scale), m.computeNormals();
         }
         objects.push_back(msSince(start));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "capture.h"
+#include "runtime/manifest.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ int main(int argc, char** argv) {
     int width = 640, height = 480;
     if (argc > 2 && std::sscanf(argv[2], "%dx%d", &width, &height) != 2) return 1;
     Soundtrack sound;
-    if (!loadSoundtrack("data/sound/vorrend.ogg", &sound)) std::printf("(no soundtrack: silent spectrum)\n");
+    if (!loadSoundtrack(dataPath(soundtrackFile), &sound)) std::printf("(no soundtrack: silent spectrum)\n");
     std::string error;
     auto start = Clock::now();
     if (!startCaptureRenderer(width, height, &error)) {

@@ -43,10 +43,10 @@ float sceneStart = 0;
 int main() {
     std::string dataDir = std::filesystem::current_path().string();
     std::string scratch;
-    if (!std::filesystem::exists("data/pic")) {
+    if (!std::filesystem::exists(dataRoot)) {
         scratch = (std::filesystem::temp_directory_path() / "vorrend-bench-runtime").string();
         std::filesystem::create_directories(scratch);
-        if (!writeTestDataSet(scratch) || !writeTestSoundtrack(scratch + "/data", 150.0)) {
+        if (!writeTestDataSet(scratch) || !writeTestSoundtrack(scratch, 150.0)) {
             std::fprintf(stderr, "cannot write a data set in %s\n", scratch.c_str());
             return 1;
         }
@@ -83,7 +83,7 @@ int main() {
     loadAssets(window);
     float loadedAt = readDemoClock();
     BASS_Init(1, 44100, 0, mainWindow, nullptr);
-    musicStream = BASS_StreamCreateFile(false, "data/sound/vorrend.ogg", 0, 0, 0);
+    musicStream = BASS_StreamCreateFile(false, dataPath(soundtrackFile).c_str(), 0, 0, 0);
     renderFrame();
     glFinish();
     std::printf("in process: window %.3f s, assets loaded %.3f s, first frame presented at demoTime %.3f s\n", windowAt,

@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
     }
     headlessSetPictureSize(width, height);
     DemoWindow window = createDemoWindow("bench", width, height, fullScreen);
-    bool realData = access("data/objects/kule.ebr", R_OK) == 0;
+    bool realData = access(dataPath(manifestEntryOf(objKule)->path).c_str(), R_OK) == 0;
     if (realData) {
         loadAssets(window);
     } else {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include "assets/tegn3d.h"
 #include "platform/window.h"
+#include "runtime/manifest.h"
 
 extern uint32_t jpgTextures[4];  // blue, bakgrunn, skuta, lyn
 inline uint32_t& texBlue = jpgTextures[0];
@@ -30,25 +31,3 @@ void loadAssets(DemoWindow window);
 // a PNG that fails leaves 0 and prints its reason on stderr; an object that fails
 // shows its message (caption "tegn3d::loadFromFile"), stays empty and the steps
 // for meshes it lacks are skipped.
-
-// The manifest, in load order (paths relative to the working directory).
-struct ManifestPicture {
-    const char* path;
-    uint32_t* texture;  // JPEG: the jpgTextures slot; PNG: its global
-};
-struct ManifestTexture {
-    int mesh;
-    uint32_t* texture;
-};
-struct ManifestObject {
-    tegn3d* object;
-    const char* path;
-    float scale;
-    bool everyMesh;  // scale and normals on every mesh, else on mesh 0 alone
-    bool invert;     // after the normals: positions mirrored, normals kept
-    const ManifestTexture* textures;
-    int textureCount;  // set in this order, after the geometry of every mesh
-};
-extern const ManifestPicture jpegManifest[4];
-extern const ManifestPicture pngManifest[32];
-extern const ManifestObject objectManifest[10];

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "runtime/clock.h"
+#include "runtime/manifest.h"
 #include "runtime/timeline_table.h"
 #include "scenes/scenes.h"
 
@@ -62,7 +63,7 @@ void renderFrame() {
 
 int runMainLoop() {
     BASS_Init(1, 44100, 0, mainWindow, nullptr);
-    musicStream = BASS_StreamCreateFile(false, "data/sound/vorrend.ogg", 0, 0, 0);
+    musicStream = BASS_StreamCreateFile(false, dataPath(soundtrackFile).c_str(), 0, 0, 0);
     int exitCode = 0;
     for (;;) {
         DemoEventKind event = peekDemoEvent(&exitCode);

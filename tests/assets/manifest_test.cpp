@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "ebr_writer.h"
 #include "gl_test.h"
@@ -31,10 +33,15 @@ std::array<int, 4> firstTexel(uint32_t texture) {
     return {rgba[0], rgba[1], rgba[2], rgba[3]};
 }
 
-const EbrMesh& fileMesh(const char* path, int index = 0) {
-    for (const TestObject& o : testObjects())
-        if (std::string(o.path) == path) return o.meshes[index];
-    throw std::runtime_error(path);
+const EbrMesh& fileMesh(const tegn3d& object, int index = 0) { return testObjectOf(object).meshes[index]; }
+
+// The texture the manifest gives one mesh of an object; 0 for none.
+uint32_t tableTexture(const tegn3d& object, int mesh) {
+    const ManifestObject& entry = *manifestEntryOf(object);
+    uint32_t texture = 0;
+    for (int t = 0; t < entry.textureCount; ++t)
+        if (entry.textures[t].mesh == mesh) texture = *entry.textures[t].texture;
+    return texture;
 }
 
 class Manifest : public GLTest {
@@ -52,14 +59,18 @@ class Manifest : public GLTest {
 
 }  // namespace
 
-TEST_F(Manifest, TestDataSetNamesEveryPathInLoadOrder) {
+// The paths the demo opens are the manifest's under the working directory's data/,
+// and the test data set writes a file at every one of them.
+TEST_F(Manifest, TestDataSetHoldsAFileAtEveryPathTheDemoOpens) {
+    EXPECT_EQ(dataPath(jpegManifest[0].path), "data/pic/blue.jpg");
+    std::vector<std::string> paths;
+    for (const ManifestPicture& p : jpegManifest) paths.push_back(dataPath(p.path));
+    for (const ManifestPicture& p : pngManifest) paths.push_back(dataPath(p.path));
+    for (const ManifestObject& o : objectManifest) paths.push_back(dataPath(o.path));
+    for (const std::string& path : paths) EXPECT_TRUE(std::filesystem::is_regular_file(dir.file(path))) << path;
     const auto& pictures = testPictures();
     ASSERT_EQ(pictures.size(), 36u);
-    for (int i = 0; i < 4; ++i) EXPECT_STREQ(jpegManifest[i].path, pictures[i].path);
-    for (int i = 0; i < 32; ++i) EXPECT_STREQ(pngManifest[i].path, pictures[4 + i].path);
-    std::set<std::string> objectFiles;
-    for (const TestObject& o : testObjects()) objectFiles.insert(o.path);
-    for (const ManifestObject& o : objectManifest) EXPECT_EQ(objectFiles.count(o.path), 1u) << o.path;
+    for (int i = 0; i < 36; ++i) EXPECT_EQ(pictures[i].path, paths[i]) << "load order";
 }
 
 TEST_F(Manifest, LoadsEveryPictureOnceIntoItsGlobal) {
@@ -68,7 +79,7 @@ TEST_F(Manifest, LoadsEveryPictureOnceIntoItsGlobal) {
     std::set<uint32_t> names;
     const auto& pictures = testPictures();
     for (int i = 0; i < 36; ++i) {
-        uint32_t name = i < 4 ? jpgTextures[i] : *pngManifest[i - 4].texture;
+        uint32_t name = *pictures[i].texture;
         ASSERT_NE(name, 0u) << pictures[i].path;
         EXPECT_TRUE(names.insert(name).second) << pictures[i].path;
         auto texel = firstTexel(name);
@@ -88,28 +99,28 @@ TEST_F(Manifest, LoadsEveryPictureOnceIntoItsGlobal) {
 
 TEST_F(Manifest, PreparesEveryObjectByItsTable) {
     load();
+    // Every mesh the table names shows its picture; every other mesh keeps 0 (the
+    // test ship has one mesh more than the table's parts).
+    for (const ManifestObject& o : objectManifest)
+        for (int m = 0; m < o.object->meshCount; ++m)
+            EXPECT_EQ(o.object->meshes[m].texture, tableTexture(*o.object, m)) << o.path << " mesh " << m;
+    ASSERT_EQ(objSkute.meshCount, meshOf(ShipPart::count) + 1);
+    EXPECT_EQ(objSkute.meshes[meshOf(ShipPart::count)].texture, 0u);
+    EXPECT_NE(objSkute.meshes[meshOf(ShipPart::sails)].texture, 0u);
     // Shared pictures are loaded once and handed to each user.
     EXPECT_EQ(objVann.meshes[0].texture, texVann);
     EXPECT_EQ(objTunnel.meshes[0].texture, texVann);
-    EXPECT_EQ(objKuleTau.meshes[0].texture, texTau);
-    EXPECT_EQ(objKuleTex3.meshes[0].texture, texKuletex3);
-    EXPECT_EQ(objKuleFlipped.meshes[0].texture, texKuletex2);
+    EXPECT_EQ(objKuleTau.meshes[0].texture, objSkute.meshes[meshOf(ShipPart::ropes)].texture);
+    EXPECT_EQ(objSkute.meshes[meshOf(ShipPart::castles)].texture, objSkute.meshes[meshOf(ShipPart::rails)].texture);
     EXPECT_EQ(objKule.meshes[0].texture, 0u);
-    EXPECT_EQ(objTorus.meshes[0].texture, texStone);
-    EXPECT_EQ(objCube.meshes[0].texture, texKuletex);
-    const uint32_t ship[11] = {texTre, texTre2, texTau,   texTau,  texTre3,       texTre4,
-                               texTau, texHjul, texRuter, texTre4, texStortflagg2};
-    ASSERT_EQ(objSkute.meshCount, 12);
-    for (int i = 0; i < 11; ++i) EXPECT_EQ(objSkute.meshes[i].texture, ship[i]) << i;
-    EXPECT_EQ(objSkute.meshes[11].texture, 0u);
     ASSERT_EQ(objKube2.meshCount, 6);
     for (const mesh& m : objKube2.meshes) EXPECT_EQ(m.texture, texKubetex);
 
     // Scale factors in single precision, normals from the scaled positions.
-    const EbrMesh& sphere = fileMesh("data/objects/kule.ebr");
+    const EbrMesh& sphere = fileMesh(objKule);
     const mesh& kule = objKule.meshes[0];
     for (size_t i = 0; i < sphere.positions.size(); ++i) {
-        ASSERT_EQ(kule.positions[i], sphere.positions[i] * 0.15f) << i;
+        ASSERT_EQ(kule.positions[i], sphere.positions[i] * manifestEntryOf(objKule)->scale) << i;
         EXPECT_EQ(objKuleTau.meshes[0].positions[i], kule.positions[i]);
         EXPECT_EQ(objKuleTex3.meshes[0].positions[i], kule.positions[i]);
         EXPECT_EQ(objKuleFlipped.meshes[0].positions[i], -kule.positions[i]);
@@ -121,14 +132,14 @@ TEST_F(Manifest, PreparesEveryObjectByItsTable) {
         EXPECT_EQ(flipped.z, n.z);
     }
     for (int m = 0; m < objSkute.meshCount; ++m) {
-        const EbrMesh& source = fileMesh("data/objects/skute2.ebr", m);
-        EXPECT_EQ(objSkute.meshes[m].positions[0], source.positions[0] * 0.1f) << m;
+        const EbrMesh& source = fileMesh(objSkute, m);
+        EXPECT_EQ(objSkute.meshes[m].positions[0], source.positions[0] * manifestEntryOf(objSkute)->scale) << m;
         EXPECT_NEAR(objSkute.meshes[m].normals[0].x * objSkute.meshes[m].normals[0].x +
                         objSkute.meshes[m].normals[0].y * objSkute.meshes[m].normals[0].y +
                         objSkute.meshes[m].normals[0].z * objSkute.meshes[m].normals[0].z,
                     1.0f, 1e-5f);
     }
-    EXPECT_EQ(objVann.meshes[0].positions[0], fileMesh("data/objects/vann.ebr").positions[0] * 0.15f);
+    EXPECT_EQ(objVann.meshes[0].positions[0], fileMesh(objVann).positions[0] * manifestEntryOf(objVann)->scale);
 }
 
 TEST_F(Manifest, MissingUnusedPictureChangesNothingElse) {
@@ -136,7 +147,7 @@ TEST_F(Manifest, MissingUnusedPictureChangesNothingElse) {
     std::vector<uint32_t> before;
     for (const ManifestPicture& p : pngManifest) before.push_back(*p.texture);
     uint32_t shipTexture = objSkute.meshes[0].texture;
-    std::filesystem::remove(dir.file("data/pic/gulv.png"));
+    std::filesystem::remove(dir.file(findTestPicture(&texGulv)->path));
     clearAssetTable();
     ::testing::internal::CaptureStderr();
     load();
@@ -148,23 +159,24 @@ TEST_F(Manifest, MissingUnusedPictureChangesNothingElse) {
         if (pngManifest[i].texture == &texGulv) continue;
         EXPECT_NE(*pngManifest[i].texture, 0u) << pngManifest[i].path;
         auto texel = firstTexel(*pngManifest[i].texture);
-        EXPECT_EQ(texel[0], findTestPicture(pngManifest[i].path)->r) << pngManifest[i].path;
+        EXPECT_EQ(texel[0], findTestPicture(pngManifest[i].texture)->r) << pngManifest[i].path;
     }
     EXPECT_NE(objSkute.meshes[0].texture, 0u);
     EXPECT_NE(shipTexture, 0u);
 }
 
 TEST_F(Manifest, ShortAndMissingObjectFilesSkipTheStepsTheyCannotTake) {
-    EbrMesh box = fileMesh("data/objects/cube.ebr");
-    dir.write("data/objects/skute2.ebr", writeEbr({box, box, box}));
-    dir.write("data/objects/kube2.ebr", writeEbr({}));
-    std::string sphere = writeEbr({fileMesh("data/objects/kule.ebr")});
-    dir.write("data/objects/kule.ebr", sphere.substr(0, sphere.size() - 5));
-    std::filesystem::remove(dir.file("data/objects/tunnel.ebr"));
+    EbrMesh box = fileMesh(objCube);
+    dir.write(testObjectOf(objSkute).path, writeEbr({box, box, box}));
+    dir.write(testObjectOf(objKube2).path, writeEbr({}));
+    std::string sphere = writeEbr({fileMesh(objKule)});
+    dir.write(testObjectOf(objKule).path, sphere.substr(0, sphere.size() - 5));
+    std::filesystem::remove(dir.file(testObjectOf(objTunnel).path));
     load();
     ASSERT_EQ(objSkute.meshCount, 3);
-    EXPECT_EQ(objSkute.meshes[2].texture, texTau);
-    EXPECT_EQ(objSkute.meshes[2].positions[0], box.positions[0] * 0.1f);
+    EXPECT_EQ(objSkute.meshes[2].texture, tableTexture(objSkute, 2));
+    EXPECT_NE(objSkute.meshes[2].texture, 0u);
+    EXPECT_EQ(objSkute.meshes[2].positions[0], box.positions[0] * manifestEntryOf(objSkute)->scale);
     EXPECT_EQ(objKube2.meshCount, 0);
     EXPECT_EQ(objKule.meshCount, 0);
     EXPECT_EQ(objKuleTau.meshCount, 0);
@@ -180,10 +192,10 @@ TEST_F(Manifest, ShortAndMissingObjectFilesSkipTheStepsTheyCannotTake) {
 // The reason on stderr, then the box, then the end.
 TEST_F(Manifest, MissingOrDamagedJpegStopsStartUpWithStatusOne) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    dir.write("data/pic/lyn.jpg", "\xff\xd8\xff garbage");
+    dir.write(findTestPicture(&texLyn)->path, "\xff\xd8\xff garbage");
     EXPECT_EXIT(load(), ::testing::ExitedWithCode(1),
                 "data/pic/lyn\\.jpg: Unsupported marker type 0x20\nError: Unable to load JPG File!\n");
-    std::filesystem::remove(dir.file("data/pic/blue.jpg"));
+    std::filesystem::remove(dir.file(findTestPicture(&texBlue)->path));
     EXPECT_EXIT(load(), ::testing::ExitedWithCode(1),
                 "data/pic/blue\\.jpg: cannot open: No such file or directory\nError: Unable to load JPG File!\n");
 }

@@ -11,6 +11,7 @@
 #include "assets/tegn3d.h"
 #include "gl_test.h"
 #include "platform/headless.h"
+#include "runtime/assets.h"
 
 TEST(TestDataSet, PicturesAreDistinctAndOrdered) {
     const auto& pictures = testPictures();
@@ -20,14 +21,15 @@ TEST(TestDataSet, PicturesAreDistinctAndOrdered) {
         std::string path = pictures[i].path;
         EXPECT_TRUE(paths.insert(path).second) << path;
         EXPECT_EQ(path.substr(path.size() - 4), i < 4 ? ".jpg" : ".png") << path;
-        EXPECT_EQ(findTestPicture(path), &pictures[i]);
+        EXPECT_EQ(findTestPicture(pictures[i].texture), &pictures[i]);
         for (size_t j = 0; j < i; ++j) {
             const TestPicture &a = pictures[i], &b = pictures[j];
             bool close = std::abs(a.r - b.r) <= 16 && std::abs(a.g - b.g) <= 16 && std::abs(a.b - b.b) <= 16;
             EXPECT_FALSE(close) << a.path << " and " << b.path;
         }
     }
-    EXPECT_EQ(findTestPicture("data/pic/none.png"), nullptr);
+    uint32_t notLoaded = 0;
+    EXPECT_EQ(findTestPicture(&notLoaded), nullptr);
 }
 
 TEST(TestDataSet, ObjectsLoadAndFaceOutwards) {
@@ -49,10 +51,10 @@ TEST(TestDataSet, ObjectsLoadAndFaceOutwards) {
     EXPECT_TRUE(headlessMessages().empty());
 
     tegn3d ship, cube, sphere;
-    ship.loadFromFile(dir.file("data/objects/skute2.ebr").c_str());
-    cube.loadFromFile(dir.file("data/objects/kube2.ebr").c_str());
-    sphere.loadFromFile(dir.file("data/objects/kule.ebr").c_str());
-    EXPECT_GE(ship.meshCount, 11);
+    ship.loadFromFile(dir.file(testObjectOf(objSkute).path).c_str());
+    cube.loadFromFile(dir.file(testObjectOf(objKube2).path).c_str());
+    sphere.loadFromFile(dir.file(testObjectOf(objKule).path).c_str());
+    EXPECT_GE(ship.meshCount, meshOf(ShipPart::count));
     EXPECT_GE(cube.meshCount, 6);
     ASSERT_EQ(sphere.meshCount, 1);
     mesh& s = sphere.meshes[0];

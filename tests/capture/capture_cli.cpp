@@ -19,6 +19,7 @@ extern char** environ;
 #include <thread>
 
 #include "gl_test.h"
+#include "runtime/manifest.h"
 #include "test_data.h"
 #include "test_ogg.h"
 
@@ -131,8 +132,8 @@ float captureSoundSample(int64_t frame, int) {
 const std::string& captureDataDir() {
     static ScratchDir dir;
     static bool written = [] {
-        bool ok = writeTestDataSet(dir.path()) &&
-                  writeTestOgg(dir.path() + "/data/sound/vorrend.ogg", 130.0, captureSoundSample, 1, captureSoundRate);
+        bool ok = writeTestDataSet(dir.path()) && writeTestOgg(dir.path() + "/" + dataPath(soundtrackFile), 130.0,
+                                                               captureSoundSample, 1, captureSoundRate);
         if (!ok) std::fprintf(stderr, "cannot write the capture test data to %s\n", dir.path().c_str());
         return ok;
     }();

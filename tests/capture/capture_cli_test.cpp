@@ -16,6 +16,7 @@
 #include "platform/offscreen.h"
 #include "platform/window.h"
 #include "runtime/assets.h"
+#include "runtime/manifest.h"
 #include "runtime/timeline.h"
 #include "runtime/timeline_table.h"
 #include "sound/ogg_stream.h"
@@ -39,7 +40,7 @@ std::map<int64_t, Picture> referenceFrames(const std::vector<int64_t>& wanted) {
     headlessSetPictureSize(width, height);
     inDirectory(captureDataDir(), [] { loadAssets(createDemoWindow("Vorrend - Grumla 2", width, height, true)); });
     DecodedSound sound;
-    EXPECT_TRUE(decodeOggFile(captureDataDir() + "/data/sound/vorrend.ogg", &sound));
+    EXPECT_TRUE(decodeOggFile(captureDataDir() + "/" + dataPath(soundtrackFile), &sound));
     std::vector<float> mono = mixToMono(sound);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
@@ -167,7 +168,7 @@ TEST(CaptureCommandLine, FolderSpanHasAFramePerStepEqualToSinglePicturesAndTheSo
     EXPECT_EQ(u32(24), uint32_t(captureSoundRate));
     EXPECT_EQ(u32(40), uint32_t(captureSoundRate * 2));
     DecodedSound sound;
-    ASSERT_TRUE(decodeOggFile(captureDataDir() + "/data/sound/vorrend.ogg", &sound));
+    ASSERT_TRUE(decodeOggFile(captureDataDir() + "/" + dataPath(soundtrackFile), &sound));
     int mismatches = 0;
     for (int i = 0; i < captureSoundRate; ++i) {
         int16_t written = int16_t(uint16_t(uint8_t(bytes[44 + 2 * i]) | uint8_t(bytes[45 + 2 * i]) << 8));

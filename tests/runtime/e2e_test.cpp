@@ -8,6 +8,7 @@
 
 #include "demo_process.h"
 #include "gl_test.h"
+#include "runtime/manifest.h"
 #include "runtime/timeline_table.h"
 #include "sound/ogg_stream.h"
 #include "test_data.h"
@@ -23,7 +24,7 @@ struct DemoFolder {
     ScratchDir dir;
     DemoFolder(double soundSeconds = 1.5) {
         EXPECT_TRUE(writeTestDataSet(dir.path()));
-        EXPECT_TRUE(writeTestSoundtrack(dir.file("data"), soundSeconds));
+        EXPECT_TRUE(writeTestSoundtrack(dir.path(), soundSeconds));
     }
 };
 
@@ -140,7 +141,7 @@ TEST_F(Demo, PlaysTheSoundtrackFromItsStart) {
     ASSERT_EQ(demo.waitExit(2.0), 0);
 
     DecodedSound sound;
-    ASSERT_TRUE(decodeOggFile(folder.dir.file("data/sound/vorrend.ogg"), &sound));
+    ASSERT_TRUE(decodeOggFile(folder.dir.file(dataPath(soundtrackFile)), &sound));
     std::ifstream in(raw, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<float> out(bytes.size() / sizeof(float));

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "gl_test.h"
+#include "runtime/manifest.h"
 #include "sound/ogg_stream.h"
 #include "sound/spectrum.h"
 #include "test_ogg.h"
@@ -74,7 +75,7 @@ TEST(OggStream, EncodedToneDecodesBackWithItsLengthAndLevel) {
     ScratchDir dir;
     ASSERT_TRUE(writeTestSoundtrack(dir.path(), 1.0));
     DecodedSound sound;
-    ASSERT_TRUE(decodeOggFile(dir.file("sound/vorrend.ogg"), &sound));
+    ASSERT_TRUE(decodeOggFile(dir.file(dataPath(soundtrackFile)), &sound));
     EXPECT_EQ(sound.channels, 2);
     EXPECT_EQ(sound.rate, 44100);
     EXPECT_EQ(sound.frames(), 44100);
@@ -87,7 +88,7 @@ TEST(OggStream, EncodedToneDecodesBackWithItsLengthAndLevel) {
 
     // Read in small pieces: the same frames.
     int channels = 0, rate = 0;
-    OggStream* stream = openOggStream(dir.file("sound/vorrend.ogg").c_str(), &channels, &rate);
+    OggStream* stream = openOggStream(dir.file(dataPath(soundtrackFile)).c_str(), &channels, &rate);
     ASSERT_NE(stream, nullptr);
     std::vector<float> pieces, chunk(size_t(37) * channels);
     while (int64_t got = readOggFrames(stream, chunk.data(), 37)) {

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -10,54 +11,56 @@
 #include <stdexcept>
 
 #include "encoders.h"
+#include "runtime/assets.h"
 
 namespace fs = std::filesystem;
 
 const std::vector<TestPicture>& testPictures() {
-    static const std::vector<TestPicture> pictures = {
-        {"data/pic/blue.jpg", 40, 60, 200, 255, 32, 32},
-        {"data/pic/bakgrunn.jpg", 200, 120, 40, 255, 32, 32},
-        {"data/pic/skuta.jpg", 30, 160, 90, 255, 32, 32},
-        {"data/pic/lyn.jpg", 230, 230, 60, 255, 32, 32},
-        {"data/pic/skjerm.png", 250, 250, 250, 64, 16, 16},
-        {"data/pic/kubetex.png", 200, 40, 40, 255, 16, 16},
-        {"data/pic/kuletex.png", 40, 200, 40, 255, 16, 16},
-        {"data/pic/kuletex2.png", 120, 40, 200, 255, 16, 16},
-        {"data/pic/kuletex3.png", 200, 200, 40, 255, 16, 16},
-        {"data/pic/treasureroom.png", 160, 100, 60, 255, 16, 16},
-        {"data/pic/gulv.png", 100, 100, 100, 255, 16, 16},
-        {"data/pic/remember.png", 220, 160, 200, 255, 16, 16},
-        {"data/pic/grumla2.png", 90, 60, 30, 255, 16, 16},
-        {"data/pic/vann.png", 20, 90, 200, 160, 16, 16},
-        {"data/pic/skutetex/stortflagg2.png", 220, 30, 120, 255, 16, 16},
-        {"data/pic/skutetex/hjul.png", 130, 80, 20, 255, 16, 16},
-        {"data/pic/skutetex/metall.png", 170, 170, 190, 255, 16, 16},
-        {"data/pic/skutetex/ruter.png", 250, 250, 120, 255, 16, 16},
-        {"data/pic/skutetex/sflagg.png", 240, 100, 100, 255, 16, 16},
-        {"data/pic/skutetex/tau.png", 190, 160, 110, 255, 16, 16},
-        {"data/pic/skutetex/tre.png", 110, 60, 90, 255, 16, 16},
-        {"data/pic/skutetex/tre2.png", 150, 120, 20, 255, 16, 16},
-        {"data/pic/skutetex/tre3.png", 90, 140, 60, 255, 16, 16},
-        {"data/pic/skutetex/tre4.png", 60, 110, 110, 255, 16, 16},
-        {"data/pic/loading.png", 255, 128, 0, 255, 16, 16},
-        {"data/pic/legacy/pirat.png", 80, 0, 120, 255, 16, 16},
-        {"data/pic/legacy/finish2.png", 0, 200, 200, 255, 16, 16},
-        {"data/pic/legacy/kube.png", 200, 0, 200, 255, 16, 16},
-        {"data/pic/legacy/skatt.png", 230, 180, 120, 255, 16, 16},
-        {"data/pic/stone.png", 128, 128, 160, 255, 16, 16},
-        {"data/pic/greet.png", 240, 200, 0, 200, 16, 16},
-        {"data/pic/malstrom.png", 0, 80, 160, 255, 16, 16},
-        {"data/pic/malstrom2.png", 0, 160, 80, 255, 16, 16},
-        {"data/pic/treasure.png", 255, 160, 0, 255, 16, 16},
-        {"data/pic/cred.png", 160, 0, 60, 255, 16, 16},
-        {"data/pic/tg05.png", 60, 0, 255, 255, 16, 16},
-    };
+    static const std::vector<TestPicture> pictures = [] {
+        struct Colour {
+            const uint32_t* texture;
+            uint8_t r, g, b, a;
+            int width, height;
+        };
+        const Colour colours[] = {
+            {&texBlue, 40, 60, 200, 255, 32, 32},         {&texBakgrunn, 200, 120, 40, 255, 32, 32},
+            {&texSkuta, 30, 160, 90, 255, 32, 32},        {&texLyn, 230, 230, 60, 255, 32, 32},
+            {&texSkjerm, 250, 250, 250, 64, 16, 16},      {&texKubetex, 200, 40, 40, 255, 16, 16},
+            {&texKuletex, 40, 200, 40, 255, 16, 16},      {&texKuletex2, 120, 40, 200, 255, 16, 16},
+            {&texKuletex3, 200, 200, 40, 255, 16, 16},    {&texTreasureroom, 160, 100, 60, 255, 16, 16},
+            {&texGulv, 100, 100, 100, 255, 16, 16},       {&texRemember, 220, 160, 200, 255, 16, 16},
+            {&texGrumla2, 90, 60, 30, 255, 16, 16},       {&texVann, 20, 90, 200, 160, 16, 16},
+            {&texStortflagg2, 220, 30, 120, 255, 16, 16}, {&texHjul, 130, 80, 20, 255, 16, 16},
+            {&texMetall, 170, 170, 190, 255, 16, 16},     {&texRuter, 250, 250, 120, 255, 16, 16},
+            {&texSflagg, 240, 100, 100, 255, 16, 16},     {&texTau, 190, 160, 110, 255, 16, 16},
+            {&texTre, 110, 60, 90, 255, 16, 16},          {&texTre2, 150, 120, 20, 255, 16, 16},
+            {&texTre3, 90, 140, 60, 255, 16, 16},         {&texTre4, 60, 110, 110, 255, 16, 16},
+            {&texLoading, 255, 128, 0, 255, 16, 16},      {&texPirat, 80, 0, 120, 255, 16, 16},
+            {&texFinish2, 0, 200, 200, 255, 16, 16},      {&texLegacyKube, 200, 0, 200, 255, 16, 16},
+            {&texSkatt, 230, 180, 120, 255, 16, 16},      {&texStone, 128, 128, 160, 255, 16, 16},
+            {&texGreet, 240, 200, 0, 200, 16, 16},        {&texMalstrom, 0, 80, 160, 255, 16, 16},
+            {&texMalstrom2, 0, 160, 80, 255, 16, 16},     {&texTreasure, 255, 160, 0, 255, 16, 16},
+            {&texCred, 160, 0, 60, 255, 16, 16},          {&texTg05, 60, 0, 255, 255, 16, 16},
+        };
+        std::vector<TestPicture> list;
+        auto add = [&](const ManifestPicture& picture) {
+            for (const Colour& c : colours)
+                if (c.texture == picture.texture) {
+                    list.push_back({dataPath(picture.path), c.texture, c.r, c.g, c.b, c.a, c.width, c.height});
+                    return;
+                }
+            throw std::logic_error(std::string("no test colour for ") + picture.path);
+        };
+        for (const ManifestPicture& picture : jpegManifest) add(picture);
+        for (const ManifestPicture& picture : pngManifest) add(picture);
+        return list;
+    }();
     return pictures;
 }
 
-const TestPicture* findTestPicture(const std::string& path) {
+const TestPicture* findTestPicture(const uint32_t* texture) {
     for (const TestPicture& p : testPictures())
-        if (path == p.path) return &p;
+        if (p.texture == texture) return &p;
     return nullptr;
 }
 
@@ -209,16 +212,17 @@ EbrMesh makeCylinder(float radius, float length, int segments, bool inward) {
 
 const std::vector<TestObject>& testObjects() {
     static const std::vector<TestObject> objects = [] {
-        std::vector<TestObject> list;
-        list.push_back({"data/objects/vann.ebr", {makeGrid(400, 8)}});
-        list.push_back({"data/objects/torus.ebr", {makeTorus(20, 6, 16, 8)}});
-        list.push_back({"data/objects/cube.ebr", {makeBox(0, 0, 0, 20, 20, 20)}});
-        list.push_back({"data/objects/kule.ebr", {makeSphere(30, 8, 12)}});
-        list.push_back({"data/objects/tunnel.ebr", {makeCylinder(20, 200, 12, true)}});
+        std::vector<std::pair<const tegn3d*, std::vector<EbrMesh>>> shapes;
+        shapes.push_back({&objVann, {makeGrid(400, 8)}});
+        shapes.push_back({&objTorus, {makeTorus(20, 6, 16, 8)}});
+        shapes.push_back({&objCube, {makeBox(0, 0, 0, 20, 20, 20)}});
+        shapes.push_back({&objKule, {makeSphere(30, 8, 12)}});
+        shapes.push_back({&objTunnel, {makeCylinder(20, 200, 12, true)}});
+        // Boxes along the keel, one more than the ship's parts: the last gets no texture.
         std::vector<EbrMesh> ship;
-        for (int i = 0; i < 12; ++i)  // hull parts, masts, flags: boxes along the keel
+        for (int i = 0; i < meshOf(ShipPart::count) + 1; ++i)
             ship.push_back(makeBox(-20 + 4.0f * i, i % 3 * 4.0f, 0, 3, 2 + i % 4, 6));
-        list.push_back({"data/objects/skute2.ebr", ship});
+        shapes.push_back({&objSkute, ship});
         std::vector<EbrMesh> cubeFaces;
         EbrMesh cube = makeBox(0, 0, 0, 20, 20, 20);
         for (int face = 0; face < 6; ++face) {
@@ -228,10 +232,25 @@ const std::vector<TestObject>& testObjects() {
             for (int k = 0; k < 6; ++k) m.indices.push_back(cube.indices[6 * face + k] - 4 * face);
             cubeFaces.push_back(m);
         }
-        list.push_back({"data/objects/kube2.ebr", cubeFaces});
+        shapes.push_back({&objKube2, cubeFaces});
+
+        std::vector<TestObject> list;
+        for (const ManifestObject& entry : objectManifest) {
+            if (!firstOfItsFile(entry)) continue;
+            auto shape = std::find_if(shapes.begin(), shapes.end(), [&](auto& s) { return s.first == entry.object; });
+            if (shape == shapes.end()) throw std::logic_error(std::string("no test shape for ") + entry.path);
+            list.push_back({dataPath(entry.path), entry.object, shape->second});
+        }
         return list;
     }();
     return objects;
+}
+
+const TestObject& testObjectOf(const tegn3d& object) {
+    const ManifestObject* entry = manifestEntryOf(object);
+    for (const TestObject& o : testObjects())
+        if (entry && o.path == dataPath(entry->path)) return o;
+    throw std::logic_error("not an object of the manifest");
 }
 
 // ---- encoders -----------------------------------------------------------------
@@ -363,10 +382,9 @@ bool writeTestDataSet(const std::string& dir) {
     };
     bool ok = true;
     for (const TestPicture& p : testPictures()) {
-        std::string name = p.path;
-        bool jpeg = name.compare(name.size() - 4, 4, ".jpg") == 0;
-        ok &= write(
-            name, jpeg ? plainJpeg(p.width, p.height, p.r, p.g, p.b) : plainPng(p.width, p.height, p.r, p.g, p.b, p.a));
+        bool jpeg = p.path.compare(p.path.size() - 4, 4, ".jpg") == 0;
+        ok &= write(p.path, jpeg ? plainJpeg(p.width, p.height, p.r, p.g, p.b)
+                                 : plainPng(p.width, p.height, p.r, p.g, p.b, p.a));
     }
     for (const TestObject& o : testObjects()) ok &= write(o.path, writeEbr(o.meshes));
     return ok;

@@ -8,39 +8,49 @@
 
 #include "ebr_writer.h"
 
-// One picture of the set: a plain colour over the whole picture. JPEG pictures have
-// no alpha (a = 255); they decode to their colour within +-2 per channel. A PNG with
-// a < 255 is written as RGBA, every other PNG as RGB.
+struct tegn3d;
+
+// One picture of the set for each picture of the manifest: a plain colour over the
+// whole picture. JPEG pictures have no alpha (a = 255); they decode to their colour
+// within +-2 per channel. A PNG with a < 255 is written as RGBA, every other PNG as
+// RGB.
 struct TestPicture {
-    const char* path;  // as the demo names it, e.g. "data/pic/bakgrunn.jpg"
+    std::string path;         // as the demo opens it, e.g. "data/pic/bakgrunn.jpg"
+    const uint32_t* texture;  // the global the demo loads it into
     uint8_t r, g, b, a;
     int width, height;
 };
 
 // The 36 pictures in the demo's load order (4 JPEG, then 32 PNG). Colours:
-//   blue.jpg 40,60,200  bakgrunn.jpg 200,120,40  skuta.jpg 30,160,90  lyn.jpg 230,230,60
-//   skjerm.png 250,250,250 at alpha 64 (a see-through frame), vann.png 20,90,200 at
-//   alpha 160, greet.png 240,200,0 at alpha 200; the rest opaque and listed in
+//   texBlue 40,60,200  texBakgrunn 200,120,40  texSkuta 30,160,90  texLyn 230,230,60
+//   texSkjerm 250,250,250 at alpha 64 (a see-through frame), texVann 20,90,200 at
+//   alpha 160, texGreet 240,200,0 at alpha 200; the rest opaque and listed in
 //   test_data.cpp, no two within 16 of each other in every channel.
 const std::vector<TestPicture>& testPictures();
 
-const TestPicture* findTestPicture(const std::string& path);
-// The entry for a path of the set, or null.
+const TestPicture* findTestPicture(const uint32_t* texture);
+// The picture the demo loads into that texture global, or null.
 
-// The 7 object files: kule.ebr one UV sphere of radius 30 (8 rings x 12 segments),
-// skute2.ebr 12 boxes, kube2.ebr the 6 faces of a cube as 6 meshes; vann.ebr a
-// grid, torus.ebr a torus, cube.ebr a box, tunnel.ebr an open cylinder seen from
-// inside. Paths as the demo names them.
+// One file for each object file of the manifest: objKule's sphere of radius 30 (8
+// rings x 12 segments, shared by the four sphere objects), objSkute one box more
+// than its ShipPart meshes, objKube2 the 6 faces of a cube as 6 meshes; objVann a
+// grid, objTorus a torus, objCube a box, objTunnel an open cylinder seen from
+// inside.
 struct TestObject {
-    const char* path;
+    std::string path;      // as the demo opens it, e.g. "data/objects/kule.ebr"
+    const tegn3d* object;  // the first object that loads it
     std::vector<EbrMesh> meshes;
 };
 const std::vector<TestObject>& testObjects();
 
+const TestObject& testObjectOf(const tegn3d& object);
+// The file that object loads (for objKuleTau, the sphere's).
+
 bool writeTestDataSet(const std::string& dir);
-// Writes every picture and object of the set under dir (dir/data/pic/..., dir/data/
-// objects/...), making folders as needed; dir can then be the demo's working
-// directory. No soundtrack: see test_ogg.h. False when a file cannot be written.
+// Writes every picture and object of the set under dir at the paths the demo opens
+// (dir/data/pic/..., dir/data/objects/...), making folders as needed; dir can then
+// be the demo's working directory. No soundtrack: see test_ogg.h. False when a file
+// cannot be written.
 
 // Shapes (faces counter-clockwise seen from outside, u/v over [0, 1]).
 EbrMesh makeSphere(float radius, int rings, int segments);

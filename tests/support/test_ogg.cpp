@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "encoders.h"
+#include "runtime/manifest.h"
 
 bool writeTestOgg(const std::string& path, double seconds, const SampleGenerator& sample, int channels, int rate) {
     if (channels <= 0) return false;
@@ -30,6 +31,6 @@ float testToneSample(int64_t frame, int channel) {
     return channel == 0 ? tone : 0.8f * tone;
 }
 
-bool writeTestSoundtrack(const std::string& dataDir, double seconds) {
-    return writeTestOgg(dataDir + "/sound/vorrend.ogg", seconds, testToneSample);
+bool writeTestSoundtrack(const std::string& dir, double seconds) {
+    return writeTestOgg(dir + "/" + dataPath(soundtrackFile), seconds, testToneSample);
 }

@@ -17,5 +17,6 @@ float testToneSample(int64_t frame, int channel);
 // The default test soundtrack: a 441 Hz tone on a 0.25 DC offset, the right channel
 // a little quieter, with no silent start, so the first output frame is recognisable.
 
-bool writeTestSoundtrack(const std::string& dataDir, double seconds = 1.5);
-// testToneSample as <dataDir>/sound/vorrend.ogg (dataDir is the data/ folder).
+bool writeTestSoundtrack(const std::string& dir, double seconds = 1.5);
+// testToneSample as the soundtrack under dir, at the path the demo opens
+// (dir/data/sound/vorrend.ogg); dir can then be the demo's working directory.

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "capture.h"
+#include "runtime/manifest.h"
 
 namespace fs = std::filesystem;
 
@@ -198,14 +199,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::error_code ec;
-    if (!fs::is_directory("data", ec))
-        return failWith("no data/ folder in " + fs::current_path(ec).string() +
-                        "; run it in the folder that holds the demo's data/");
+    if (!fs::is_directory(dataRoot, ec))
+        return failWith("no " + std::string(dataRoot) + " folder in " + fs::current_path(ec).string() +
+                        "; run it in the folder that holds the demo's " + dataRoot);
 
     if (!checkOutput(options, &error)) return failWith(error);
     Soundtrack sound;
-    if (!loadSoundtrack("data/sound/vorrend.ogg", &sound) && options.kind != OutputKind::picture)
-        std::fprintf(stderr, "vorrend-capture: no readable data/sound/vorrend.ogg; the soundtrack will be silent\n");
+    const std::string soundtrack = dataPath(soundtrackFile);
+    if (!loadSoundtrack(soundtrack, &sound) && options.kind != OutputKind::picture)
+        std::fprintf(stderr, "vorrend-capture: no readable %s; the soundtrack will be silent\n", soundtrack.c_str());
 
     if (!startCaptureRenderer(options.width, options.height, &error))
         return failWith("no offscreen OpenGL context: " + error);
