@@ -10,15 +10,16 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <set>
 
 #include "assets/tegn3d.h"
 #include "assets/textures.h"
 #include "datagen.h"
 #include "gl_test.h"
+#include "runtime/assets.h"
 #include "runtime/timeline_table.h"
 #include "sound/ogg_stream.h"
 #include "sound/spectrum.h"
-#include "test_data.h"
 
 // fontconfig keeps its configuration for the whole process; under LeakSanitizer that
 // one-time allocation is not ours to free.
@@ -45,15 +46,27 @@ const std::string& dataDir() {
 }
 std::string dataFile(const std::string& relative) { return dataDir() + "/" + relative; }
 
-// Loads and prepares an object as the asset loader does.
-tegn3d loadObject(const std::string& relative, float scale) {
+// Loads the file of one of the demo's objects and scales every mesh by the
+// manifest's factor, with normals, as the asset loader does.
+tegn3d loadObject(const tegn3d& demoObject) {
+    const ManifestObject& entry = *manifestEntryOf(demoObject);
     tegn3d object;
-    EXPECT_TRUE(object.loadFromFile(dataFile(relative).c_str())) << relative;
+    EXPECT_TRUE(object.loadFromFile(dataFile(entry.path).c_str())) << entry.path;
     for (mesh& m : object.meshes) {
-        m.scale(scale);
+        m.scale(entry.scale);
         m.computeNormals();
     }
     return object;
+}
+
+// The file of the picture the demo loads into that texture global.
+std::string pictureOf(const uint32_t& texture) {
+    for (const ManifestPicture& picture : jpegManifest)
+        if (picture.texture == &texture) return picture.path;
+    for (const ManifestPicture& picture : pngManifest)
+        if (picture.texture == &texture) return picture.path;
+    ADD_FAILURE() << "no picture for that texture";
+    return "";
 }
 
 // ---- a little fixed-function matrix maths, as OpenGL composes it -----------------
@@ -110,23 +123,30 @@ std::array<double, 2> onScreen(const std::array<double, 4>& eye) {
 
 // ---- the files ---------------------------------------------------------------------
 
+// The generated folder holds exactly the files the demo opens, each listed once.
 TEST(DataSet, HoldsEveryFileTheDemoLoadsUnderItsName) {
-    std::vector<std::string> expected;
-    for (const TestPicture& p : testPictures()) expected.push_back(std::string(p.path).substr(5));
-    for (const TestObject& o : testObjects()) expected.push_back(std::string(o.path).substr(5));
-    expected.push_back("sound/vorrend.ogg");
-    std::vector<std::string> listed = dataManifest();
-    std::sort(expected.begin(), expected.end());
-    std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(listed, expected);
-    for (const std::string& path : dataManifest()) {
+    std::set<std::string> opened;
+    for (const ManifestPicture& p : jpegManifest) opened.insert(p.path);
+    for (const ManifestPicture& p : pngManifest) opened.insert(p.path);
+    for (const ManifestObject& o : objectManifest) opened.insert(o.path);
+    opened.insert(soundtrackFile);
+    std::set<std::string> written;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dataDir()))
+        if (entry.is_regular_file())
+            written.insert(std::filesystem::relative(entry.path(), dataDir()).generic_string());
+    EXPECT_EQ(written, opened);
+    const std::vector<std::string>& listed = dataManifest();
+    EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()), opened);
+    EXPECT_EQ(listed.size(), opened.size()) << "each file once";
+    for (const std::string& path : opened) {
         std::error_code ec;
         EXPECT_GT(std::filesystem::file_size(dataFile(path), ec), 100u) << path;
     }
 }
 
 TEST(DataSet, JpegPicturesDecodeAsRgbWithRowsTheUploadCanRead) {
-    for (const char* name : {"pic/blue.jpg", "pic/bakgrunn.jpg", "pic/skuta.jpg", "pic/lyn.jpg"}) {
+    for (const std::string& name :
+         {pictureOf(texBlue), pictureOf(texBakgrunn), pictureOf(texSkuta), pictureOf(texLyn)}) {
         std::string error;
         std::unique_ptr<jpgImage> image = loadJpgImage(dataFile(name).c_str(), &error);
         ASSERT_TRUE(image) << name << ": " << error;
@@ -160,34 +180,35 @@ TEST(DataSet, PngPicturesDecodeWithTransparencyWhereTheyAreBlendedByAlpha) {
             EXPECT_GT(png.px.width, 0) << name;
         }
     // Alpha-blended overlays must be see-through around what they show.
-    for (const char* name : {"pic/grumla2.png", "pic/loading.png", "pic/treasure.png", "pic/treasureroom.png",
-                             "pic/tg05.png", "pic/greet.png"}) {
+    for (const std::string& name : {pictureOf(texGrumla2), pictureOf(texLoading), pictureOf(texTreasure),
+                                    pictureOf(texTreasureroom), pictureOf(texTg05), pictureOf(texGreet)}) {
         DecodedPng png = decodePng(name);
         ASSERT_EQ(png.px.components, 4) << name;
         EXPECT_EQ(png.at(0.01, 0.01)[3], 0) << name << " top left";
         EXPECT_EQ(png.at(0.99, 0.99)[3], 0) << name << " bottom right";
     }
     // The screen frame: opaque where it shows, clear in the middle.
-    DecodedPng frame = decodePng("pic/skjerm.png");
+    DecodedPng frame = decodePng(pictureOf(texSkjerm));
     ASSERT_EQ(frame.px.components, 4);
     EXPECT_EQ(frame.at(0.5, 0.5)[3], 0);
     EXPECT_EQ(frame.at(0.3, 0.7)[3], 0);
     for (auto [u, v] : {std::pair{0.1, 0.5}, {0.9, 0.5}, {0.5, 0.1}, {0.5, 0.9}, {0.1, 0.1}})
         EXPECT_EQ(frame.at(u, v)[3], 255) << u << "," << v;
     // The closing picture covers the view at full opacity: its middle stays clear.
-    EXPECT_EQ(decodePng("pic/tg05.png").at(0.5, 0.5)[3], 0);
+    EXPECT_EQ(decodePng(pictureOf(texTg05)).at(0.5, 0.5)[3], 0);
 }
 
 TEST(DataSet, AdditivePicturesHaveBlackBackgrounds) {
-    for (const char* name : {"pic/legacy/pirat.png", "pic/legacy/skatt.png", "pic/legacy/finish2.png",
-                             "pic/legacy/kube.png", "pic/malstrom.png", "pic/malstrom2.png", "pic/cred.png"}) {
+    for (const std::string& name :
+         {pictureOf(texPirat), pictureOf(texSkatt), pictureOf(texFinish2), pictureOf(texLegacyKube),
+          pictureOf(texMalstrom), pictureOf(texMalstrom2), pictureOf(texCred)}) {
         DecodedPng png = decodePng(name);
         for (auto [u, v] : {std::pair{0.01, 0.01}, {0.99, 0.01}, {0.01, 0.99}, {0.99, 0.99}}) {
             auto c = png.at(u, v);
             EXPECT_LT(c[0] + c[1] + c[2], 12) << name << " at " << u << "," << v;
         }
     }
-    for (const char* name : {"pic/skuta.jpg", "pic/lyn.jpg"}) {
+    for (const std::string& name : {pictureOf(texSkuta), pictureOf(texLyn)}) {
         std::string error;
         auto image = loadJpgImage(dataFile(name).c_str(), &error);
         ASSERT_TRUE(image);
@@ -200,8 +221,8 @@ TEST(DataSet, AdditivePicturesHaveBlackBackgrounds) {
 // step from the last column to the first (and last row to first) is no bigger than
 // the biggest step inside the picture.
 TEST(DataSet, RepeatingTexturesWrapWithoutASeam) {
-    for (const char* name : {"pic/vann.png", "pic/stone.png", "pic/skutetex/tau.png", "pic/skutetex/tre.png",
-                             "pic/skutetex/tre2.png", "pic/skutetex/tre3.png", "pic/skutetex/tre4.png"}) {
+    for (const std::string& name : {pictureOf(texVann), pictureOf(texStone), pictureOf(texTau), pictureOf(texTre),
+                                    pictureOf(texTre2), pictureOf(texTre3), pictureOf(texTre4)}) {
         DecodedPng png = decodePng(name);
         const int w = png.px.width, h = png.px.height, n = png.px.components;
         auto value = [&](int x, int y) {
@@ -228,7 +249,7 @@ TEST(DataSet, RepeatingTexturesWrapWithoutASeam) {
 
 // The scrolling strips repeat too: no letter may be cut where the picture wraps.
 TEST(DataSet, TextStripsWrapBetweenWords) {
-    DecodedPng greet = decodePng("pic/greet.png"), cred = decodePng("pic/cred.png");
+    DecodedPng greet = decodePng(pictureOf(texGreet)), cred = decodePng(pictureOf(texCred));
     for (double v = 0.02; v < 1; v += 0.04) {
         EXPECT_EQ(greet.at(0.001, v)[3], 0) << v;
         EXPECT_EQ(greet.at(0.999, v)[3], 0) << v;
@@ -241,7 +262,7 @@ TEST(DataSet, TextStripsWrapBetweenWords) {
 // Full-view overlays lie under the screen frame, whose window spans 13.5 % to 86.5 %
 // of the view's picture: the closing text and the title must sit inside it.
 TEST(DataSet, ClosingPictureKeepsItsTextInsideTheScreenFrame) {
-    DecodedPng closing = decodePng("pic/tg05.png");
+    DecodedPng closing = decodePng(pictureOf(texTg05));
     for (double u = 0.005; u < 1; u += 0.01)
         for (double v : {0.05, 0.12, 0.88, 0.95}) ASSERT_LT(closing.at(u, v)[3], 8) << u << "," << v;
     for (double v = 0.005; v < 1; v += 0.01)
@@ -270,37 +291,35 @@ TEST(DataSet, ObjectsRoundTripThroughTheLoader) {
 }
 
 TEST(DataSet, ObjectsMeetTheLimitsAndHaveAFiniteNormalAtEveryVertex) {
-    const std::pair<const char*, float> objects[] = {
-        {"objects/vann.ebr", 0.15f}, {"objects/torus.ebr", 0.15f},  {"objects/cube.ebr", 0.15f},
-        {"objects/kule.ebr", 0.15f}, {"objects/tunnel.ebr", 0.15f}, {"objects/skute2.ebr", 0.1f},
-        {"objects/kube2.ebr", 0.1f},
-    };
-    for (auto [path, scale] : objects) {
-        tegn3d object = loadObject(path, scale);
-        ASSERT_GE(object.meshCount, 1) << path;
+    for (const ManifestObject& entry : objectManifest) {
+        tegn3d object = loadObject(*entry.object);
+        ASSERT_GE(object.meshCount, 1) << entry.path;
         for (int32_t k = 0; k < object.meshCount; ++k)
             for (const Vec3& n : object.meshes[k].normals)
-                ASSERT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0f, 1e-3f) << path << " mesh " << k;
+                ASSERT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0f, 1e-3f) << entry.path << " mesh " << k;
     }
-    EXPECT_EQ(loadObject("objects/skute2.ebr", 0.1f).meshCount, 11);
-    EXPECT_GE(loadObject("objects/kube2.ebr", 0.1f).meshCount, 6);
-    tegn3d sphere = loadObject("objects/kule.ebr", 0.15f);
+    // A mesh for every part of the ship, each with something to show.
+    tegn3d ship = loadObject(objSkute);
+    EXPECT_EQ(ship.meshCount, meshOf(ShipPart::count));
+    for (const mesh& m : ship.meshes) EXPECT_GT(m.faceCount, 0);
+    EXPECT_GE(loadObject(objKube2).meshCount, 6);
+    tegn3d sphere = loadObject(objKule);
     EXPECT_GE(sphere.meshes[0].vertexCount, 2000);
     EXPECT_LE(sphere.meshes[0].vertexCount, 10000);
-    EXPECT_GE(loadObject("objects/tunnel.ebr", 0.15f).meshes[0].vertexCount, 2000);
-    EXPECT_GE(loadObject("objects/torus.ebr", 0.15f).meshes[0].vertexCount, 2000);
+    EXPECT_GE(loadObject(objTunnel).meshes[0].vertexCount, 2000);
+    EXPECT_GE(loadObject(objTorus).meshes[0].vertexCount, 2000);
 }
 
 // Smooth shading and sphere mapping need normals on the outside of closed shapes.
 TEST(Framing, ClosedShapesFaceOutwards) {
-    const mesh sphere = loadObject("objects/kule.ebr", 0.15f).meshes[0];
+    const mesh sphere = loadObject(objKule).meshes[0];
     for (int32_t v = 0; v < sphere.vertexCount; ++v) {
         const Vec3& n = sphere.normals[v];
         const float* p = &sphere.positions[3 * v];
         ASSERT_GT(n.x * p[0] + n.y * p[1] + n.z * p[2], 0) << "sphere vertex " << v;
     }
     // The torus: away from the circle through the middle of its tube.
-    const mesh torus = loadObject("objects/torus.ebr", 0.15f).meshes[0];
+    const mesh torus = loadObject(objTorus).meshes[0];
     const double tilt = 35 * M_PI / 180, ay = std::cos(tilt), az = std::sin(tilt), ring = 80 * 0.15;
     for (int32_t v = 0; v < torus.vertexCount; ++v) {
         const float* p = &torus.positions[3 * v];
@@ -311,7 +330,7 @@ TEST(Framing, ClosedShapesFaceOutwards) {
         ASSERT_GT(n.x * (p[0] - cx) + n.y * (p[1] - cy) + n.z * (p[2] - cz), 0) << "torus vertex " << v;
     }
     // Every face of the treasure cube faces away from its centre.
-    tegn3d cube = loadObject("objects/kube2.ebr", 0.1f);
+    tegn3d cube = loadObject(objKube2);
     for (const mesh& face : cube.meshes)
         for (int32_t v = 0; v < face.vertexCount; ++v) {
             const float* p = &face.positions[3 * v];
@@ -321,8 +340,8 @@ TEST(Framing, ClosedShapesFaceOutwards) {
 
 // The ship's hull, deck and windows face the viewer from outside the ship.
 TEST(Framing, ShipPartsFaceOutwardAndUp) {
-    tegn3d ship = loadObject("objects/skute2.ebr", 0.1f);
-    const mesh& hull = ship.meshes[0];
+    tegn3d ship = loadObject(objSkute);
+    const mesh& hull = ship.meshes[meshOf(ShipPart::hull)];
     int outward = 0, midships = 0;
     for (int32_t v = 0; v < hull.vertexCount; ++v) {
         const float* p = &hull.positions[3 * v];
@@ -333,8 +352,8 @@ TEST(Framing, ShipPartsFaceOutwardAndUp) {
     }
     EXPECT_GT(midships, 100);
     EXPECT_GE(outward, midships * 99 / 100);
-    for (const Vec3& n : ship.meshes[1].normals) ASSERT_GT(n.z, 0.9f) << "deck planks face up";
-    const mesh& windows = ship.meshes[8];
+    for (const Vec3& n : ship.meshes[meshOf(ShipPart::deck)].normals) ASSERT_GT(n.z, 0.9f) << "deck planks face up";
+    const mesh& windows = ship.meshes[meshOf(ShipPart::windows)];
     for (int32_t v = 0; v < windows.vertexCount; ++v) {
         const float* p = &windows.positions[3 * v];
         const Vec3& n = windows.normals[v];
@@ -345,7 +364,7 @@ TEST(Framing, ShipPartsFaceOutwardAndUp) {
 // The treasure room turns the cube 90 degrees about x before its spin: the pictures on
 // its sides must stand upright, the top of the picture (t = 0) higher on the screen.
 TEST(Framing, TreasureCubeSidePicturesStandUpright) {
-    tegn3d cube = loadObject("objects/kube2.ebr", 0.1f);
+    tegn3d cube = loadObject(objKube2);
     Mat model = translate(0, 2, -31) * rotate(90, 1, 0, 0);
     int sides = 0;
     for (const mesh& face : cube.meshes) {
@@ -364,7 +383,7 @@ TEST(Framing, TreasureCubeSidePicturesStandUpright) {
 // The ship scene turns the water by 75 degrees; light 0 sits at (30, 30, 50) in eye
 // space, and the camera looks at the water from above.
 TEST(Framing, WaterShowsItsLitSideToLightAndCamera) {
-    tegn3d water = loadObject("objects/vann.ebr", 0.15f);
+    tegn3d water = loadObject(objVann);
     const mesh& m = water.meshes[0];
     Mat model = lookAlongZ(35) * translate(0, -1.5, 0) * rotate(75, 1, 0, 0) * scaleBy(6, 6, 6);
     const double light[3] = {30 / 65.6, 30 / 65.6, 50 / 65.6};
@@ -381,7 +400,7 @@ TEST(Framing, WaterShowsItsLitSideToLightAndCamera) {
 }
 
 TEST(Framing, TunnelSurroundsTheEyeAndFacesItsAxis) {
-    tegn3d tunnel = loadObject("objects/tunnel.ebr", 0.15f);
+    tegn3d tunnel = loadObject(objTunnel);
     const mesh& m = tunnel.meshes[0];
     float yMin = 1e9f, yMax = -1e9f;
     for (int32_t v = 0; v < m.vertexCount; ++v) {
@@ -398,7 +417,7 @@ TEST(Framing, TunnelSurroundsTheEyeAndFacesItsAxis) {
 
 // The ship stands on the water in the Ship scene: keel below the surface, deck above.
 TEST(Framing, ShipFloatsUprightOnTheWater) {
-    tegn3d ship = loadObject("objects/skute2.ebr", 0.1f);
+    tegn3d ship = loadObject(objSkute);
     Mat shipToWorld = translate(0, -1.5, -5) * rotate(-100, 1, 0, 0) * rotate(-25, 0, 0, 1) * scaleBy(0.2, 0.2, 0.2);
     // The water plane: through (0, -1.5, 0), model -z of the water turned by 75 degrees.
     auto up = (rotate(75, 1, 0, 0)).apply(0, 0, -1, 0);
@@ -407,8 +426,8 @@ TEST(Framing, ShipFloatsUprightOnTheWater) {
         return p[0] * up[0] + (p[1] + 1.5) * up[1] + p[2] * up[2];
     };
     float lowest = 1e9f, highest = -1e9f;
-    for (const float* p = ship.meshes[0].positions.data();
-         p < ship.meshes[0].positions.data() + ship.meshes[0].positions.size(); p += 3)
+    const mesh& hull = ship.meshes[meshOf(ShipPart::hull)];
+    for (const float* p = hull.positions.data(); p < hull.positions.data() + hull.positions.size(); p += 3)
         lowest = std::min<float>(lowest, float(height(p[0], p[1], p[2])));
     for (const mesh& m : ship.meshes)
         for (size_t i = 0; i < m.positions.size(); i += 3)
@@ -421,7 +440,7 @@ TEST(Framing, ShipFloatsUprightOnTheWater) {
 // Every part of the ship close-up lies inside the tunnel scene's view, from the
 // window's start (t71 = 0) to its end.
 TEST(Framing, ShipCloseUpStaysInView) {
-    tegn3d ship = loadObject("objects/skute2.ebr", 0.1f);
+    tegn3d ship = loadObject(objSkute);
     const double length = windowOf(Scene::tunnel).to - windowOf(Scene::tunnel).from;
     for (double t71 : {0.0, length / 2, length}) {
         Mat model = translate(0.3, -0.3, -2) * rotate(-70, 1, 0, 0) * rotate(1.5 * t71 - 20, 0, 1, 0) *
@@ -445,7 +464,7 @@ TEST(Framing, ShipCloseUpStaysInView) {
 // The torus spins about the vertical under a 150-degree lens: at no angle may it turn
 // into a thin line, and it stays within the view.
 TEST(Framing, TorusNeverSpinsEdgeOnAndStaysInView) {
-    tegn3d torus = loadObject("objects/torus.ebr", 0.15f);
+    tegn3d torus = loadObject(objTorus);
     const mesh& m = torus.meshes[0];
     const double halfView = std::tan(75 * M_PI / 180);
     for (int angle = 0; angle < 360; angle += 10) {
@@ -466,7 +485,7 @@ TEST(Framing, TorusNeverSpinsEdgeOnAndStaysInView) {
 // The treasure room stretches the sphere up to four-fold (times 0.9 and 0.99 for the
 // two blobs) around a centre 20 units off the line of sight, 115 units away.
 TEST(Framing, BlobsStayInViewAtTheirLargest) {
-    tegn3d sphere = loadObject("objects/kule.ebr", 0.15f);
+    tegn3d sphere = loadObject(objKule);
     float radius = 0;
     for (size_t i = 0; i < sphere.meshes[0].positions.size(); ++i)
         radius = std::max(radius, std::fabs(sphere.meshes[0].positions[i]));
@@ -479,7 +498,7 @@ TEST(Framing, BlobsStayInViewAtTheirLargest) {
 
 const DecodedSound& soundtrack() {
     static DecodedSound sound;
-    static bool decoded = decodeOggFile(dataFile("sound/vorrend.ogg"), &sound);
+    static bool decoded = decodeOggFile(dataFile(soundtrackFile), &sound);
     EXPECT_TRUE(decoded);
     return sound;
 }

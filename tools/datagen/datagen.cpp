@@ -12,52 +12,15 @@
 namespace fs = std::filesystem;
 
 const std::vector<std::string>& dataManifest() {
-    static const std::vector<std::string> files = {
-        "pic/blue.jpg",
-        "pic/bakgrunn.jpg",
-        "pic/skuta.jpg",
-        "pic/lyn.jpg",
-        "pic/skjerm.png",
-        "pic/kubetex.png",
-        "pic/kuletex.png",
-        "pic/kuletex2.png",
-        "pic/kuletex3.png",
-        "pic/treasureroom.png",
-        "pic/gulv.png",
-        "pic/remember.png",
-        "pic/grumla2.png",
-        "pic/vann.png",
-        "pic/skutetex/stortflagg2.png",
-        "pic/skutetex/hjul.png",
-        "pic/skutetex/metall.png",
-        "pic/skutetex/ruter.png",
-        "pic/skutetex/sflagg.png",
-        "pic/skutetex/tau.png",
-        "pic/skutetex/tre.png",
-        "pic/skutetex/tre2.png",
-        "pic/skutetex/tre3.png",
-        "pic/skutetex/tre4.png",
-        "pic/loading.png",
-        "pic/legacy/pirat.png",
-        "pic/legacy/finish2.png",
-        "pic/legacy/kube.png",
-        "pic/legacy/skatt.png",
-        "pic/stone.png",
-        "pic/greet.png",
-        "pic/malstrom.png",
-        "pic/malstrom2.png",
-        "pic/treasure.png",
-        "pic/cred.png",
-        "pic/tg05.png",
-        "objects/vann.ebr",
-        "objects/torus.ebr",
-        "objects/cube.ebr",
-        "objects/kule.ebr",
-        "objects/tunnel.ebr",
-        "objects/skute2.ebr",
-        "objects/kube2.ebr",
-        "sound/vorrend.ogg",
-    };
+    static const std::vector<std::string> files = [] {
+        std::vector<std::string> list;
+        for (const ManifestPicture& picture : jpegManifest) list.push_back(picture.path);
+        for (const ManifestPicture& picture : pngManifest) list.push_back(picture.path);
+        for (const ManifestObject& object : objectManifest)
+            if (firstOfItsFile(object)) list.push_back(object.path);
+        list.push_back(soundtrackFile);
+        return list;
+    }();
     return files;
 }
 
@@ -95,7 +58,7 @@ bool generateDataSet(const std::string& dataDir, int threads, std::string* error
         std::string why;
         if (ogg.empty())
             fail("the Vorbis encoder refused its settings");
-        else if (!writeFile(root / "sound/vorrend.ogg", ogg, &why))
+        else if (!writeFile(root / soundtrackFile, ogg, &why))
             fail(why);
     });
     // Pango keeps per-thread font state; one thread paints every picture.
@@ -110,7 +73,10 @@ bool generateDataSet(const std::string& dataDir, int threads, std::string* error
         releasePictureFonts();
         for (const NamedMeshFile& file : meshFiles()) {
             std::string why;
-            if (!writeFile(root / file.path, writeEbr(file.make()), &why)) fail(why);
+            if (!file.make)
+                fail(std::string("no generator for ") + file.path);
+            else if (!writeFile(root / file.path, writeEbr(file.make()), &why))
+                fail(why);
         }
     });
 

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "ebr_writer.h"
+#include "runtime/assets.h"
 
-// Every file the demo reads, relative to the data folder ("pic/blue.jpg", ...), in
-// load order: 4 JPEG, 32 PNG, 7 EBR, then the soundtrack.
+// Every file the demo's manifest names, each once, relative to the data folder
+// ("pic/blue.jpg", ...), in load order: 4 JPEG, 32 PNG, 7 EBR, then the soundtrack.
 const std::vector<std::string>& dataManifest();
 
 // Writes every file of the manifest under dataDir (created as needed). Uses up to
@@ -25,20 +26,21 @@ std::vector<EbrMesh> torusObject();         // torus.ebr
 std::vector<EbrMesh> cubeObject();          // cube.ebr: one mesh
 std::vector<EbrMesh> sphereObject();        // kule.ebr: one smooth mesh, outward faces
 std::vector<EbrMesh> tunnelObject();        // tunnel.ebr: along +y, faces to the axis
-std::vector<EbrMesh> shipObject();          // skute2.ebr: 11 meshes, bow towards +y
+std::vector<EbrMesh> shipObject();          // skute2.ebr: a mesh per ShipPart, bow towards +y
 std::vector<EbrMesh> treasureCubeObject();  // kube2.ebr: 6 faces, one mesh each
 
 struct NamedMeshFile {
-    const char* path;  // relative to the data folder
-    std::vector<EbrMesh> (*make)();
+    const char* path;                // relative to the data folder
+    std::vector<EbrMesh> (*make)();  // null when no generator makes that object
 };
-const std::vector<NamedMeshFile>& meshFiles();
+const std::vector<NamedMeshFile>& meshFiles();  // each object file of the manifest once
 
 // ---- pictures (pictures.cpp, painted by the paint_*.cpp files) ------------------------
 // Paints one picture of the manifest and returns the encoded file (PNG or JPEG by the
-// name's extension). Empty with a reason for an unknown name.
+// name's extension). Empty with a reason for a name the manifest lacks or no painter
+// makes.
 std::string paintPicture(const std::string& relativePath, std::string* error);
-std::vector<std::string> pictureNames();  // the 36 picture paths, load order
+std::vector<std::string> pictureNames();  // the 36 picture paths of the manifest, load order
 void releasePictureFonts();               // drops the calling thread's font map once it is done painting
 
 // ---- soundtrack (soundtrack.cpp) -------------------------------------------------

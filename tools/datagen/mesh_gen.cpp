@@ -4,6 +4,7 @@
 // the treasure-room cube at 0.1.
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "datagen.h"
 #include "mesh_kit.h"
@@ -162,11 +163,22 @@ std::vector<EbrMesh> treasureCubeObject() {
 }
 
 const std::vector<NamedMeshFile>& meshFiles() {
-    static const std::vector<NamedMeshFile> files = {
-        {"objects/vann.ebr", waterObject},         {"objects/torus.ebr", torusObject},
-        {"objects/cube.ebr", cubeObject},          {"objects/kule.ebr", sphereObject},
-        {"objects/tunnel.ebr", tunnelObject},      {"objects/skute2.ebr", shipObject},
-        {"objects/kube2.ebr", treasureCubeObject},
-    };
+    static const std::vector<NamedMeshFile> files = [] {
+        // The generator of each object; objects that share a file share the first's.
+        const std::pair<const tegn3d*, std::vector<EbrMesh> (*)()> makers[] = {
+            {&objVann, waterObject},         {&objTorus, torusObject},   {&objCube, cubeObject},
+            {&objKule, sphereObject},        {&objTunnel, tunnelObject}, {&objSkute, shipObject},
+            {&objKube2, treasureCubeObject},
+        };
+        std::vector<NamedMeshFile> list;
+        for (const ManifestObject& entry : objectManifest) {
+            if (!firstOfItsFile(entry)) continue;
+            NamedMeshFile file{entry.path, nullptr};
+            for (auto [object, make] : makers)
+                if (object == entry.object) file.make = make;
+            list.push_back(file);
+        }
+        return list;
+    }();
     return files;
 }

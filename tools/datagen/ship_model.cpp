@@ -1,8 +1,10 @@
 // The ship: z up, bow at +y, keel at z = -110, waterline near z = -65 (the Ship scene
 // puts the model's origin 1.3 units, 65 model units, above the water). 520 long, 130
-// wide, main mast top at z = 300. Eleven meshes, in the order the demo textures them by index.
+// wide, main mast top at z = 300. A mesh for each ShipPart, in the order the manifest
+// names them to give each its texture.
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "datagen.h"
 #include "mesh_kit.h"
@@ -342,18 +344,19 @@ EbrMesh railsMesh() {
 
 std::vector<EbrMesh> shipObject() {
     const Masts masts = shipMasts();
-    // Mesh by mesh, the texture the demo gives it.
-    std::vector<EbrMesh> out;
-    out.push_back(hullMesh());          // 0: wood
-    out.push_back(deckMesh());          // 1: deck planks
-    out.push_back(shroudsMesh(masts));  // 2: rope
-    out.push_back(staysMesh());         // 3: rope
-    out.push_back(sparsMesh(masts));    // 4: wood
-    out.push_back(castlesMesh());       // 5: panelling
-    out.push_back(ropesMesh(masts));    // 6: rope
-    out.push_back(wheelMesh());         // 7: the wheel
-    out.push_back(windowsMesh());       // 8: windows
-    out.push_back(railsMesh());         // 9: panelling
-    out.push_back(sailsMesh(masts));    // 10: sail cloth
+    // Each part at its place in the file, where the manifest gives it its texture.
+    std::vector<EbrMesh> out(size_t(ShipPart::count));
+    auto put = [&](ShipPart part, EbrMesh m) { out[size_t(meshOf(part))] = std::move(m); };
+    put(ShipPart::hull, hullMesh());
+    put(ShipPart::deck, deckMesh());
+    put(ShipPart::shrouds, shroudsMesh(masts));
+    put(ShipPart::stays, staysMesh());
+    put(ShipPart::masts, sparsMesh(masts));
+    put(ShipPart::castles, castlesMesh());
+    put(ShipPart::ropes, ropesMesh(masts));
+    put(ShipPart::wheel, wheelMesh());
+    put(ShipPart::windows, windowsMesh());
+    put(ShipPart::rails, railsMesh());
+    put(ShipPart::sails, sailsMesh(masts));
     return out;
 }
