@@ -1,16 +1,17 @@
-// One function per scene, called by the timeline while demoTime lies inside the
-// scene's window. Each clears and draws the whole frame; none swaps buffers.
+// One function per scene, called by the frame while demoTime lies inside one of the
+// scene's windows (runtime/timeline_table.h; the Ship scene has two). Each clears
+// and draws the whole frame; none swaps buffers.
 // Scenes save and restore no GL state: each finds what the previous frame left.
 #pragma once
 
 struct tegn3d;
 
-void drawOpeningScene();       //   0 -  20 s
-void drawGalleryScene();       //  20 -  35 s
-void drawShipScene();          //  35 -  71 s and 126 - 145 s
-void drawTunnelScene();        //  71 -  86 s
-void drawTreasureRoomScene();  //  86 - 106 s
-void drawTorusScene();         // 106 - 126 s
+void drawOpeningScene();
+void drawGalleryScene();
+void drawShipScene();
+void drawTunnelScene();
+void drawTreasureRoomScene();
+void drawTorusScene();
 
 void deformBlob(tegn3d& target);
 // Rewrites the first mesh of target from the first mesh of objKule by three sine
