@@ -16,6 +16,7 @@
 #include "assets/textures.h"
 #include "datagen.h"
 #include "gl_test.h"
+#include "paint_kit.h"
 #include "runtime/assets.h"
 #include "runtime/timeline_table.h"
 #include "sound/ogg_stream.h"
@@ -267,6 +268,65 @@ TEST(DataSet, ClosingPictureKeepsItsTextInsideTheScreenFrame) {
         for (double v : {0.05, 0.12, 0.88, 0.95}) ASSERT_LT(closing.at(u, v)[3], 8) << u << "," << v;
     for (double v = 0.005; v < 1; v += 0.01)
         for (double u : {0.05, 0.12, 0.88, 0.95}) ASSERT_LT(closing.at(u, v)[3], 160) << u << "," << v;
+}
+
+// Where each picture with words lands on the 640 x 480 screen: the whole picture's
+// rectangle, from the transforms of the scene that shows it, and whether the screen
+// frame lies over it. The strips scroll sideways, so only their rows are fixed.
+struct TextPlacement {
+    const char* picture;
+    double x0, y0, x1, y1;
+    bool framed, scrolls;
+};
+const TextPlacement textPlacements[] = {
+    {"pic/loading.png", 264.82, 302.08, 375.18, 384.85, false, false},        // eye depth 14, below the centre
+    {"pic/remember.png", -66.27, -49.71, 706.27, 529.71, false, false},       // eye depth 2, past every edge
+    {"pic/grumla2.png", 62.48, 46.86, 577.52, 433.14, false, false},          // eye depth 3
+    {"pic/legacy/finish2.png", 78.58, 276.21, 271.72, 421.07, false, false},  // bottom left of the grid
+    {"pic/treasureroom.png", 2.39, 272.19, 174.07, 400.95, true, false},      // eye depth 45, scaled by 5
+    {"pic/treasure.png", 10.98, 77.76, 165.49, 193.65, true, false},          // eye depth 2, scaled by 0.2
+    {"pic/greet.png", 0, 336.57, 640, 400.95, true, true},                    // eye depth 180
+    {"pic/tg05.png", -66.27, -49.71, 706.27, 529.71, true, false},
+    {"pic/cred.png", 0, 411.49, 640, 477.45, false, true},  // eye depth 39 under the 150-degree lens
+};
+
+// Every word the pictures show reads at 640 x 480: its smallest letters at least 14
+// pixels tall, nothing cut by the picture's edge, the screen's edge or the frame.
+TEST(Framing, TextIsLegibleAndUncutAt640x480) {
+    // The frame fills the view at eye depth 2, 1.207 times the view's size.
+    DecodedPng frame = decodePng("pic/skjerm.png");
+    auto frameAlphaAt = [&](double x, double y) {
+        const double k = 2 * 1.207107;
+        return frame.at(0.5 + (x / 320 - 1) / k, 0.5 + (y / 240 - 1) / k)[3];
+    };
+    for (const std::string& name : pictureNames()) {
+        std::string error;
+        ASSERT_FALSE(paintPicture(name, &error).empty()) << name << ": " << error;
+        std::vector<paint::TextMark> marks = paint::takeTextMarks();
+        const TextPlacement* place = nullptr;
+        for (const TextPlacement& p : textPlacements)
+            if (name == p.picture) place = &p;
+        if (!place) {
+            EXPECT_TRUE(marks.empty()) << name << " shows words the table does not place";
+            continue;
+        }
+        ASSERT_FALSE(marks.empty()) << name;
+        DecodedPng png = decodePng(name);
+        const double w = png.px.width, h = png.px.height;
+        const double sx = (place->x1 - place->x0) / w, sy = (place->y1 - place->y0) / h;
+        for (const paint::TextMark& m : marks) {
+            const std::string what = name + " \"" + m.text + "\"";
+            EXPECT_GE(m.letterHeight * sy, 14.0) << what;
+            EXPECT_TRUE(m.x0 >= 0 && m.y0 >= 0 && m.x1 <= w && m.y1 <= h) << what << " runs off its picture";
+            double x0 = place->x0 + m.x0 * sx, x1 = place->x0 + m.x1 * sx;
+            double y0 = place->y0 + m.y0 * sy, y1 = place->y0 + m.y1 * sy;
+            if (place->scrolls) x0 = x1 = 320;
+            EXPECT_TRUE(x0 >= 0 && y0 >= 0 && x1 <= 640 && y1 <= 480) << what << " runs off the screen";
+            if (!place->framed) continue;
+            for (auto [x, y] : {std::pair{x0, y0}, {x1, y0}, {x0, y1}, {x1, y1}})
+                EXPECT_LT(frameAlphaAt(x, y), 40) << what << " lies under the frame at " << x << "," << y;
+        }
+    }
 }
 
 // ---- the meshes --------------------------------------------------------------------

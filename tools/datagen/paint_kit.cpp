@@ -3,6 +3,7 @@
 #include <pango/pangocairo.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "encoders.h"
@@ -146,7 +147,19 @@ PangoLayout* makeLayout(cairo_t* cr, const std::string& text, const TextStyle& s
     return layout;
 }
 
+thread_local std::vector<TextMark> textMarks;
+
+double inkHeight(cairo_t* cr, const char* sample, const TextStyle& st) {
+    PangoLayout* layout = makeLayout(cr, sample, st);
+    PangoRectangle ink;
+    pango_layout_get_extents(layout, &ink, nullptr);
+    g_object_unref(layout);
+    return double(ink.height) / PANGO_SCALE;
+}
+
 }  // namespace
+
+std::vector<TextMark> takeTextMarks() { return std::exchange(textMarks, {}); }
 
 double textWidth(Canvas& c, const std::string& text, const TextStyle& st) {
     PangoLayout* layout = makeLayout(c.cr, text, st);
@@ -162,8 +175,8 @@ void drawText(Canvas& c, const std::string& text, double cx, double cy, const Te
     cairo_save(c.cr);
     cairo_translate(c.cr, cx, cy);
     cairo_scale(c.cr, st.scaleX, 1);
-    PangoRectangle ink, logical;
-    pango_layout_get_pixel_extents(layout, &ink, &logical);
+    PangoRectangle logical;
+    pango_layout_get_pixel_extents(layout, nullptr, &logical);
     cairo_move_to(c.cr, -logical.width / 2.0, -logical.height / 2.0);
     pango_cairo_layout_path(c.cr, layout);
     if (st.outline.a > 0 && st.outlineWidth > 0) {
@@ -174,6 +187,21 @@ void drawText(Canvas& c, const std::string& text, double cx, double cy, const Te
     }
     c.rgb(st.fill);
     cairo_fill(c.cr);
+
+    bool lowerCase = false;
+    for (unsigned char ch : text) lowerCase = lowerCase || (ch >= 'a' && ch <= 'z');
+    // The ink box, widened by the outline's half width.
+    PangoRectangle ink;
+    pango_layout_get_extents(layout, &ink, nullptr);
+    double edge = st.outline.a > 0 ? st.outlineWidth / 2 : 0;
+    double x0 = double(ink.x) / PANGO_SCALE - logical.width / 2.0 - edge;
+    double y0 = double(ink.y) / PANGO_SCALE - logical.height / 2.0 - edge;
+    double x1 = x0 + double(ink.width) / PANGO_SCALE + 2 * edge, y1 = y0 + double(ink.height) / PANGO_SCALE + 2 * edge;
+    double across = 0, letterHeight = inkHeight(c.cr, lowerCase ? "x" : "H", st);
+    cairo_user_to_device(c.cr, &x0, &y0);
+    cairo_user_to_device(c.cr, &x1, &y1);
+    cairo_user_to_device_distance(c.cr, &across, &letterHeight);
+    textMarks.push_back({text, x0, y0, x1, y1, letterHeight});
     g_object_unref(layout);
     cairo_restore(c.cr);
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace paint {
 
@@ -97,6 +98,17 @@ struct TextStyle {
 // Width in pixels the text takes before squeezing.
 double textWidth(Canvas& c, const std::string& text, const TextStyle& st);
 void drawText(Canvas& c, const std::string& text, double cx, double cy, const TextStyle& st);
+
+// Where drawText put each text, so a picture's words can be checked against the place
+// the demo shows it: the ink box on the canvas in pixels, and the height of its
+// smallest letters (the x-height for text with lower case, else the capital height).
+struct TextMark {
+    std::string text;
+    double x0, y0, x1, y1;
+    double letterHeight;
+};
+// The marks drawn on the calling thread since the last call.
+std::vector<TextMark> takeTextMarks();
 
 // ---- encoders -------------------------------------------------------------------------
 

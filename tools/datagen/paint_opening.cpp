@@ -1,5 +1,6 @@
 // The pictures of the first two scenes: the Opening's storm, ship, lightning and
 // loading word, and the Gallery's chart, title and four pictures added onto black.
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -101,14 +102,18 @@ std::string paintLyn() {
     return encodeJpeg(c, 92);
 }
 
-// The Opening's word below the picture: white letters, a brass progress bar.
+// The Opening's caption below the storm: the crew's name in brass letters. Only
+// words: a bar or a ring here would look like progress that never moves.
 std::string paintLoading() {
     Canvas c(512, 512, true);
-    drawText(c, "loading", 256, 210, {"DejaVu Sans Bold", 104, {0.95, 0.95, 1.0, 1}, {0.05, 0.1, 0.25, 0.9}, 8});
-    panel(c, 86, 300, 340, 44, 22, {0.1, 0.12, 0.2, 0.8}, {0.9, 0.9, 1.0, 0.9}, 5);
-    roundedRect(c.cr, 96, 310, 220, 24, 12);
-    c.rgb(1.0, 0.75, 0.25, 1);
-    cairo_fill(c.cr);
+    // Capitals, so every letter is full height: the picture is shown 83 pixels tall,
+    // its top fifth behind the storm picture's lower edge.
+    TextStyle st{"DejaVu Sans Bold", 128, {1.0, 0.82, 0.36, 1}, {0.12, 0.06, 0.0, 0.95}, 10};
+    for (auto [word, y] : {std::pair{"GRUMLA", 222.0}, {"PRESENTS", 416.0}}) {
+        TextStyle line = st;
+        line.scaleX = std::min(st.scaleX, 480 / textWidth(c, word, st));
+        drawText(c, word, 256, y, line);
+    }
     return encodePng(c);
 }
 
@@ -137,7 +142,7 @@ std::string paintRemember() {
     }
     TextStyle st{"DejaVu Serif Italic", 64, {0.3, 0.15, 0.06, 0.9}};
     drawText(c, "remember", 256, 118, st);
-    st.size = 22;
+    st.size = 27;
     st.font = "DejaVu Serif";
     drawText(c, "the storm \xC2\xB7 the sea \xC2\xB7 the treasure", 256, 432, st);
     return encodePng(c);
@@ -257,7 +262,9 @@ std::string paintFinish2() {
     for (int i = 10; i >= 0; --i) cairo_line_to(cr, 70 + i * 37, 420 + 8 * std::cos(i * 1.9));
     cairo_close_path(cr);
     cairo_fill(cr);
-    // an island, a dotted route and the cross where it ends
+    // an island, a dotted route and the cross where it ends, low on the chart so the
+    // word above has room: it is shown about a third of its size
+    cairo_translate(cr, 0, 28);
     chart.rgb(0.35, 0.45, 0.2, 1);
     cairo_move_to(cr, 250, 190);
     cairo_curve_to(cr, 340, 150, 420, 230, 380, 300);
@@ -268,7 +275,7 @@ std::string paintFinish2() {
     cairo_set_line_width(cr, 5);
     double dash[2] = {12, 10};
     cairo_set_dash(cr, dash, 2, 0);
-    cairo_move_to(cr, 100, 380);
+    cairo_move_to(cr, 100, 370);
     cairo_curve_to(cr, 160, 300, 120, 200, 200, 170);
     cairo_curve_to(cr, 260, 150, 300, 260, 320, 260);
     cairo_stroke(cr);
@@ -280,7 +287,8 @@ std::string paintFinish2() {
     cairo_move_to(cr, 335, 245);
     cairo_line_to(cr, 305, 275);
     cairo_stroke(cr);
-    drawText(chart, "finish", 170, 130 + 200, {"DejaVu Serif Bold", 56, {0.45, 0.12, 0.05, 1}});
+    cairo_identity_matrix(cr);
+    drawText(chart, "finish", 256, 140, {"DejaVu Serif Bold", 100, {0.45, 0.12, 0.05, 1}});
     return encodePng(chart);
 }
 

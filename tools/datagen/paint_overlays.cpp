@@ -49,43 +49,55 @@ std::string paintSkjerm() {
     return encodePng(c);
 }
 
-// A carved wooden sign: lower left of the treasure room, blended over white.
+// A carved wooden sign, lower left of the treasure room over white. The picture is
+// shown 172 x 129 pixels with the screen frame over its left quarter and the greetings
+// strip over its lower half, so the sign keeps to the upper right, in capitals.
 std::string paintTreasureroom() {
     Canvas c(512, 512, true);
-    roundedRect(c.cr, 40, 150, 432, 212, 30);
+    const double x = 146, y = 6, w = 360, h = 282;
+    roundedRect(c.cr, x, y, w, h, 26);
     cairo_clip_preserve(c.cr);
-    useGradient(c.cr, cairo_pattern_create_linear(0, 150, 0, 362), {{0, {0.5, 0.3, 0.14}}, {1, {0.3, 0.16, 0.07}}});
+    useGradient(c.cr, cairo_pattern_create_linear(0, y, 0, y + h), {{0, {0.5, 0.3, 0.14}}, {1, {0.3, 0.16, 0.07}}});
     cairo_fill(c.cr);
     cairo_set_line_width(c.cr, 1.2);
-    for (int i = 0; i < 30; ++i) {
-        double y = 158 + i * 7 + 3 * std::sin(i * 1.7);
+    for (int i = 0; i < 40; ++i) {
+        double gy = y + 6 + i * 7 + 3 * std::sin(i * 1.7);
         c.rgb(0.2, 0.1, 0.04, 0.35);
-        cairo_move_to(c.cr, 40, y);
-        cairo_curve_to(c.cr, 180, y + 4 * std::sin(i), 320, y - 4 * std::cos(i), 472, y + 2);
+        cairo_move_to(c.cr, x, gy);
+        cairo_curve_to(c.cr, x + w / 3, gy + 4 * std::sin(i), x + 2 * w / 3, gy - 4 * std::cos(i), x + w, gy + 2);
         cairo_stroke(c.cr);
     }
     cairo_reset_clip(c.cr);
-    roundedRect(c.cr, 40, 150, 432, 212, 30);
+    roundedRect(c.cr, x, y, w, h, 26);
     c.rgb(0.85, 0.65, 0.2, 1);
     cairo_set_line_width(c.cr, 10);
     cairo_stroke(c.cr);
-    TextStyle st{"DejaVu Serif Bold", 60, {1.0, 0.84, 0.3, 1}, {0.2, 0.08, 0.0, 1}, 6};
-    drawText(c, "The Treasure", 256, 218, st);
-    drawText(c, "Room", 256, 295, st);
+    TextStyle st{"DejaVu Serif Bold", 82, {1.0, 0.84, 0.3, 1}, {0.2, 0.08, 0.0, 1}, 6};
+    const double lines[3] = {y + 58, y + 143, y + 228};
+    const char* words[3] = {"THE", "TREASURE", "ROOM"};
+    for (int i = 0; i < 3; ++i) {
+        TextStyle line = st;
+        line.scaleX = std::min(st.scaleX, (w - 60) / textWidth(c, words[i], st));
+        drawText(c, words[i], x + w / 2, lines[i], line);
+    }
     return encodePng(c);
 }
 
-// The small picture at the top left of the treasure room: a heap of gold.
+// The small picture at the top left of the treasure room: a heap of gold under its
+// label. The frame covers the picture's left third, so both keep to the right.
 std::string paintTreasure() {
     Canvas c(256, 256, true);
+    const double middle = 168;
     for (int i = 0; i < 90; ++i) {
         double a = unitHash(i, 1, 231), b = unitHash(i, 2, 231);
         // a heap: wider at the bottom
-        double y = 90 + b * 120, spread = 20 + (y - 90) * 0.85;
-        double x = 128 + (a * 2 - 1) * spread;
+        double y = 100 + b * 110, spread = 14 + (y - 100) * 0.6;
+        double x = middle + (a * 2 - 1) * spread;
         coin(c.cr, x, y, 14, 0.65, {{0, {1, 0.95, 0.6}}, {0.8, {0.85, 0.6, 0.12}}, {1, {0.45, 0.3, 0.05}}});
     }
-    drawText(c, "treasure!", 128, 46, {"DejaVu Sans Bold", 34, {0.55, 0.3, 0.02, 1}, {1, 0.95, 0.7, 1}, 4});
+    TextStyle st{"DejaVu Sans Bold", 46, {0.55, 0.3, 0.02, 1}, {1, 0.95, 0.7, 1}, 5};
+    st.scaleX = std::min(st.scaleX, 160 / textWidth(c, "TREASURE!", st));
+    drawText(c, "TREASURE!", middle, 48, st);
     return encodePng(c);
 }
 
@@ -106,7 +118,7 @@ std::string paintTg05() {
     drawText(c, "Vorrend", 256, 132, {"DejaVu Serif Bold", 76, {1.0, 0.82, 0.32, 1}, {0.2, 0.08, 0.0, 1}, 7});
     TextStyle line{"DejaVu Sans Bold", 30, {1, 1, 1, 1}, {0, 0, 0, 0.9}, 4};
     drawText(c, "thanks for watching", 256, 370, line);
-    line.size = 22;
+    line.size = 27;
     line.fill = {1.0, 0.85, 0.45, 1};
     drawText(c, "a Grumla production", 256, 404, line);
     return encodePng(c);
