@@ -17,9 +17,12 @@ std::string paintVann() {
         double n = fbm(u, v, 4, 6, 131);
         double w = fbm(u + 0.3 * n, v + 0.2 * n, 8, 4, 132);
         double crest = smooth(0.62, 0.8, w);
-        // Bright: the ship scene lights it at about half strength and fogs it grey.
-        return Rgba{0.2 + 0.3 * n + 0.5 * crest, 0.5 + 0.3 * n + 0.4 * crest, 0.65 + 0.25 * n + 0.3 * crest,
-                    0.9 + 0.1 * crest};
+        // Deep, saturated blue-green: the Ship scene lights the water at about a sixth
+        // and fogs it grey, so only strong colour still reads as sea.
+        // It is blended over the scene's light grey clear, a little of which shows
+        // through as the sky's sheen.
+        Rgba sea = mixc({0.0, 0.5, 0.72, 0.92}, {0.3, 1.0, 1.0, 0.92}, smooth(0.25, 0.8, n));
+        return mixc(sea, {0.95, 1.0, 1.0, 1}, crest);
     });
 }
 
@@ -33,7 +36,7 @@ std::string paintStortflagg2() {
         double n = fbm(u, v, 4, 5, 141);
         double seam = smooth(0.0, 0.02, std::fabs(std::fmod(u * 5, 1.0) - 0.5) - 0.47);
         double k = (0.8 + 0.2 * n) * (1 - 0.25 * seam);
-        return Rgba{0.9 * k, 0.86 * k, 0.74 * k};
+        return Rgba{0.96 * k, 0.86 * k, 0.66 * k};  // weathered canvas, warm against the grey fog
     });
     skullAndBones(c, S / 2.0, S / 2.0 + 6, 150, {0.12, 0.1, 0.1, 1}, {0.88, 0.84, 0.72, 1});
     return encodePng(c);
@@ -135,31 +138,63 @@ std::string paintTau() {
     });
 }
 
+namespace {
+
+// One pixel of plank wood: `planks` planks over the picture, along s when `across`,
+// tiling both ways.
+Rgba plankAt(double u, double v, Rgba base, int planks, bool across, uint32_t seed, bool nails) {
+    double along = across ? u : v, over = across ? v : u;
+    double p = over * planks;
+    int index = int(std::floor(p));
+    double f = p - index;
+    double shade = 0.8 + 0.35 * lattice(index, 0, planks, seed);
+    double grain = fbm(across ? u : u * 0.1 + index * 0.37, across ? v * 0.1 + index * 0.37 : v, 4, 5, seed + 1);
+    double lines = 0.5 + 0.5 * std::sin((across ? v : u) * planks * 2 * pi * 3 + grain * 10);
+    double seam = smooth(0.0, 0.06, f) * smooth(1.0, 0.94, f);
+    double k = shade * (0.75 + 0.2 * lines + 0.15 * grain) * (0.35 + 0.65 * seam);
+    // butt joints, staggered
+    double joint = std::fmod(along + lattice(index, 1, planks, seed), 0.5);
+    if (joint < 0.008) k *= 0.45;
+    Rgba col{base.r * k, base.g * k, base.b * k};
+    if (nails) {
+        double d = std::fabs(joint - 0.02) * 256, e = std::fabs(f - 0.5) * 256 / planks;
+        if (d < 2.5 && e < 2.5) col = {0.15, 0.13, 0.12};
+    }
+    return col;
+}
+
+}  // namespace
+
 // Planks running across the picture (the s direction), tiling both ways.
 std::string paintPlanks(Rgba base, int planks, bool across, uint32_t seed, bool nails) {
-    return pixelPng(256, false, [&](double u, double v) {
-        double along = across ? u : v, over = across ? v : u;
-        double p = over * planks;
-        int index = int(std::floor(p));
-        double f = p - index;
-        double shade = 0.8 + 0.35 * lattice(index, 0, planks, seed);
-        double grain = fbm(across ? u : u * 0.1 + index * 0.37, across ? v * 0.1 + index * 0.37 : v, 4, 5, seed + 1);
-        double lines = 0.5 + 0.5 * std::sin((across ? v : u) * planks * 2 * pi * 3 + grain * 10);
-        double seam = smooth(0.0, 0.06, f) * smooth(1.0, 0.94, f);
-        double k = shade * (0.75 + 0.2 * lines + 0.15 * grain) * (0.35 + 0.65 * seam);
-        // butt joints, staggered
-        double joint = std::fmod(along + lattice(index, 1, planks, seed), 0.5);
-        if (joint < 0.008) k *= 0.45;
-        Rgba col{base.r * k, base.g * k, base.b * k};
-        if (nails) {
-            double d = std::fabs(joint - 0.02) * 256, e = std::fabs(f - 0.5) * 256 / planks;
-            if (d < 2.5 && e < 2.5) col = {0.15, 0.13, 0.12};
-        }
-        return col;
+    return pixelPng(256, false, [&](double u, double v) { return plankAt(u, v, base, planks, across, seed, nails); });
+}
+
+// The hull's side, t from the gunwale (0) down to the keel (1), s along the ship nine
+// times over. Painted in strong colours, since the Ship scene's grey fog takes about
+// 40 % of them away: a gilded wale, a black strake, a yellow band with two gun ports a
+// repeat, brown planking, a white boot-top at the waterline (t about 0.48), copper
+// below.
+std::string paintHull() {
+    return pixelPng(256, false, [](double u, double v) {
+        const Rgba gold{1.0, 0.78, 0.25}, black{0.16, 0.13, 0.12}, yellow{1.0, 0.74, 0.16}, brown{0.62, 0.3, 0.1},
+            white{0.95, 0.92, 0.85}, copper{0.75, 0.32, 0.14};
+        Rgba paint = v < 0.035   ? gold
+                     : v < 0.1   ? black
+                     : v < 0.21  ? yellow
+                     : v < 0.235 ? black
+                     : v < 0.45  ? brown
+                     : v < 0.48  ? white
+                                 : copper;
+        Rgba wood = plankAt(u, v, paint, 14, true, 251, false);
+        // Gun ports: dark squares framed in red, in the yellow band.
+        double du = std::fabs(std::fmod(u * 2, 1.0) - 0.5) / 2, dv = std::fabs(v - 0.155);
+        if (du < 0.065 && dv < 0.03) return Rgba{0.04, 0.03, 0.03};
+        if (du < 0.085 && dv < 0.04) return Rgba{0.55, 0.08, 0.05};
+        return wood;
     });
 }
 
-// Painted panelling of the castles and rails: dark red with gold trim.
 std::string paintTre4() {
     return pixelPng(256, false, [](double u, double v) {
         double grain = fbm(u, v * 0.2, 4, 5, 191);

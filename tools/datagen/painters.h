@@ -25,7 +25,7 @@ std::string paintBlue(), paintBakgrunn(), paintSkuta(), paintLyn(), paintLoading
 
 // ---- textures the meshes wear (paint_textures.cpp) ------------------------------------
 std::string paintVann(), paintStortflagg2(), paintHjul(), paintMetall(), paintRuter(), paintSflagg(), paintTau();
-std::string paintPlanks(Rgba base, int planks, bool across, uint32_t seed, bool nails);
+std::string paintPlanks(Rgba base, int planks, bool across, uint32_t seed, bool nails), paintHull();
 std::string paintTre4(), paintKubetex();
 std::string paintMarble(Rgba a, Rgba b, uint32_t seed);
 std::string paintKuletex3(), paintGulv(), paintStone();

@@ -44,10 +44,7 @@ const std::map<const uint32_t*, Painter>& painters() {
         {&texRuter, paintRuter},
         {&texSflagg, paintSflagg},
         {&texTau, paintTau},
-        {&texTre,
-         [] {
-             return paintPlanks({0.5, 0.3, 0.15, 1}, 8, true, 251, false);
-         }},
+        {&texTre, paintHull},
         {&texTre2,
          [] {
              return paintPlanks({0.78, 0.6, 0.38, 1}, 6, false, 252, true);

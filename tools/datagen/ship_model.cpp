@@ -64,10 +64,11 @@ Masts shipMasts() {
 EbrMesh hullMesh() {
     Builder hull("hull");
     // t runs along +y, s from port to starboard under the keel. dP/dt x dP/ds points
-    // outwards (at the keel: +y x +x = -z).
+    // outwards (at the keel: +y x +x = -z). The picture runs down each side from the
+    // gunwale (0) to the keel (1), so its bands follow the waterline on both sides.
     hull.surface(
         48, 28, [](double t, double s) { return hullPoint(t, s * 2 - 1); },
-        [](double t, double s) { return std::make_pair(t * 9, s * 3); });
+        [](double t, double s) { return std::make_pair(t * 9, 1 - std::fabs(2 * s - 1)); });
     // Flat transom at the stern, facing -y.
     const int n = 28;
     uint32_t centre = hull.vertex({0, -shipHalfLength, (gunwaleZ(0) + keelZ(0)) / 2}, 0.5, 0.5);
