@@ -73,6 +73,7 @@ struct Saw {
 
 struct Mix {
     std::vector<float> left, right;
+    std::vector<double> kicks;  // when each kick on this bus starts, for the side-chain
     explicit Mix(size_t frames) : left(frames), right(frames) {}
     size_t frames() const { return left.size(); }
     void add(size_t i, double l, double r) {
@@ -87,17 +88,25 @@ size_t frameAt(double seconds) { return size_t(std::max(0.0, seconds) * soundRat
 
 // ---- instruments -------------------------------------------------------------------
 
+// The kick drives the picture: the scenes move with the FFT's lowest bin (0 to 86 Hz
+// at 512 points), so its body drops from 122 Hz to 36 Hz within 60 ms and holds full
+// level for 70 ms, reading high on whichever frame the beat falls; a fast decay after
+// that keeps its loudness down. A short noise click
+// on top lets small speakers hear it.
 void kick(Mix& m, double t0, double amp) {
-    size_t start = frameAt(t0), n = frameAt(0.45);
+    size_t start = frameAt(t0), n = frameAt(0.5);
+    Noise noise{uint32_t(start)};
+    Svf click;
     double phase = 0;
     for (size_t i = 0; i < n; ++i) {
-        double t = double(i) / soundRate;
-        double hz = 48 + 120 * std::exp(-t * 28);
-        phase += hz / soundRate;
-        double env = std::exp(-t * 6.5) * std::min(1.0, t * 400);
-        double v = amp * env * std::sin(2 * pi * phase);
+        double t = double(i) / soundRate, high = 0;
+        phase += (36 + 86 * std::exp(-t * 50)) / soundRate;
+        double env = std::min(1.0, t * 800) * (t < 0.07 ? 1.0 : std::exp(-(t - 0.07) * 22));
+        click.run(noise.next(), 4000, 0.7, nullptr, &high);
+        double v = amp * (env * std::sin(2 * pi * phase) + 0.12 * high * std::exp(-t * 120));
         m.add(start + i, v, v);
     }
+    m.kicks.push_back(t0);
 }
 
 void snare(Mix& m, double t0, double amp, uint32_t seed) {
@@ -126,6 +135,26 @@ void hat(Mix& m, double t0, double amp, bool open, uint32_t seed) {
         double v = amp * high * std::exp(-t * decay);
         m.add(start + i, v * 0.8, v);
     }
+}
+
+// Crash cymbal: bright noise, a different stream on each side, ringing out slowly.
+void crash(Mix& m, double t0, double amp, uint32_t seed) {
+    size_t start = frameAt(t0), n = frameAt(1.8);
+    Noise nl(seed), nr(seed * 7 + 1);
+    Svf fl, fr;
+    for (size_t i = 0; i < n; ++i) {
+        double t = double(i) / soundRate, hl = 0, hr = 0;
+        fl.run(nl.next(), 5200, 0.6, nullptr, &hl);
+        fr.run(nr.next(), 5600, 0.6, nullptr, &hr);
+        double env = amp * std::min(1.0, t * 2000) * (0.35 * std::exp(-t * 22) + 0.65 * std::exp(-t * 2.4));
+        m.add(start + i, env * hl, env * hr);
+    }
+}
+
+// A snare roll over `beats` beats in sixteenths, growing from soft to `amp`.
+void snareRoll(Mix& m, double t0, double beats, double amp, uint32_t& seed) {
+    int hits = int(beats * 4 + 0.5);
+    for (int i = 0; i < hits; ++i) snare(m, t0 + i * beat / 4, amp * (0.3 + 0.7 * i / double(hits)), seed++);
 }
 
 void tom(Mix& m, double t0, double hz, double amp) {
@@ -262,6 +291,53 @@ void echo(Mix& bus, double delaySeconds, double feedback, double wet) {
     }
 }
 
+// Side-chain: the bus ducks by `depth` under every kick, from just before it through
+// the kick's full-level body, and comes back over the next 100 ms or so.
+void duckUnderKicks(Mix& bus, const std::vector<double>& kicks, double depth) {
+    std::vector<float> gain(bus.frames(), 1.0f);
+    for (double k : kicks) {
+        size_t from = frameAt(k - 0.01), to = std::min(bus.frames(), frameAt(k + 0.5));
+        for (size_t i = from; i < to; ++i) {
+            double t = double(i) / soundRate - k;
+            double d = t < 0 ? 1 + t / 0.01 : (t < 0.09 ? 1.0 : std::exp(-(t - 0.09) / 0.06));
+            gain[i] = std::min(gain[i], float(1 - depth * d));
+        }
+    }
+    for (size_t i = 0; i < bus.frames(); ++i) {
+        bus.left[i] *= gain[i];
+        bus.right[i] *= gain[i];
+    }
+}
+
+// A stop: the bus falls to `floor` of its level over the `seconds` before `at` and is
+// back at full level exactly there, for the downbeat after the break.
+void breakBefore(Mix& bus, double at, double seconds, double floor) {
+    for (size_t i = frameAt(at - seconds - 0.02); i < std::min(bus.frames(), frameAt(at)); ++i) {
+        double t = double(i) / soundRate - (at - seconds);
+        float g = float(t < 0 ? 1 + (floor - 1) * (1 + t / 0.02) : floor);
+        bus.left[i] *= g;
+        bus.right[i] *= g;
+    }
+}
+
+// A look-ahead peak limiter: the gain is never above what keeps a frame under
+// `ceiling`, falls towards a peak over at most 2 ms and recovers over about 60 ms.
+void limitPeaks(std::vector<float>& stereo, double ceiling) {
+    const size_t frames = stereo.size() / 2;
+    std::vector<double> gain(frames);
+    for (size_t i = 0; i < frames; ++i) {
+        double level = std::max(std::fabs(stereo[2 * i]), std::fabs(stereo[2 * i + 1]));
+        gain[i] = level > ceiling ? ceiling / level : 1.0;
+    }
+    const double attack = 1.0 / (0.002 * soundRate), release = 1 - std::exp(-1.0 / (0.06 * soundRate));
+    for (size_t i = frames - 1; i-- > 0;) gain[i] = std::min(gain[i], gain[i + 1] + attack);
+    for (size_t i = 1; i < frames; ++i) gain[i] = std::min(gain[i], gain[i - 1] + (1 - gain[i - 1]) * release);
+    for (size_t i = 0; i < frames; ++i) {
+        stereo[2 * i] = float(stereo[2 * i] * gain[i]);
+        stereo[2 * i + 1] = float(stereo[2 * i + 1] * gain[i]);
+    }
+}
+
 // ---- the score ---------------------------------------------------------------------
 
 // D minor: Dm, Bb, C, A, one bar each.
@@ -289,7 +365,7 @@ void playTheme(Mix& m, double t0, const int* notes, double amp, int transpose = 
 
 std::vector<float> synthesiseSoundtrack() {
     const size_t frames = size_t(soundSeconds * soundRate);
-    Mix drums(frames), music(frames), wet(frames);
+    Mix kicks(frames), drums(frames), music(frames), wet(frames);
     uint32_t seed = 0x5eed;
     const TimelineWindow &opening = windowOf(Scene::opening), &gallery = windowOf(Scene::gallery),
                          &ship = windowOf(Scene::ship), &tunnel = windowOf(Scene::tunnel),
@@ -320,35 +396,50 @@ std::vector<float> synthesiseSoundtrack() {
     }
     for (double t = 23; t < gallery.to - 1e-9; t += beat / 2)
         hat(drums, t, 0.12 + 0.1 * ((t - 23) / 12), false, seed++);
-    for (double t = 27; t < 33 - 1e-9; t += (t < 31 ? 2 * beat : beat)) kick(drums, t, 0.8);
+    for (double t = 27; t < 33 - 1e-9; t += (t < 31 ? 2 * beat : beat)) kick(kicks, t, 0.8);
     for (int i = 0; i < 16; ++i) snare(drums, 33 + i * beat / 4, 0.15 + 0.35 * i / 16.0, seed++);
     riser(music, 29, gallery.to, 0.5, seed++);
 
-    // Main theme, the ship's first window: full beat, bass eighths, pads, the tune with its answer.
+    // Main theme, the ship's first window: the tune with its answer over the full beat
+    // (bars 0-7), a breakdown where the drums and the bass drop away under a dark pad (8-9),
+    // the beat coming back in half time under a snare roll (10-11), then the full band with
+    // open hats and the tune doubled an octave up (12-17), a tom fill into the tunnel.
     for (int b = 0; b < 18; ++b) {
         double t0 = ship.from + b * bar;
         int c = b % 4;
-        pad(music, t0, bar * 0.98, chordsMinor[c], 0.04, 1800);
-        for (int e = 0; e < 8; ++e)
-            bass(music, t0 + e * beat / 2, beat / 2 * 0.8, rootsMinor[c] + (e % 2 ? 12 : 0), 0.2, 0.8);
+        bool breakdown = b == 8 || b == 9, halfTime = b == 10 || b == 11, lift = b >= 12;
+        if (b == 0 || b == 12) crash(drums, t0, 0.3, seed++);
+        pad(music, t0, bar * 0.98, chordsMinor[c], breakdown ? 0.03 : 0.04, breakdown ? 1100 : 1800);
+        if (!breakdown)
+            for (int e = 0; e < 8; ++e)
+                bass(music, t0 + e * beat / 2, beat / 2 * 0.8, rootsMinor[c] + (e % 2 ? 12 : 0), 0.2, lift ? 1.1 : 0.8);
         for (int q = 0; q < 4; ++q) {
             double t = t0 + q * beat;
-            kick(drums, t, 0.95);
-            if (q % 2) snare(drums, t, 0.45, seed++);
-            hat(drums, t + beat / 2, 0.2, q == 3, seed++);
+            if (!breakdown && (!halfTime || q % 2 == 0)) kick(kicks, t, 1.0);
+            if (breakdown) {
+                hat(drums, t + beat / 2, 0.06, false, seed++);
+                continue;
+            }
+            if (q % 2 && !(halfTime && q == 3)) snare(drums, t, 0.45, seed++);
+            hat(drums, t + beat / 2, lift ? 0.17 : 0.2, q == 3 || (lift && q == 1), seed++);
             hat(drums, t, 0.1, false, seed++);
         }
+        if (b == 11) snareRoll(drums, t0 + 2 * beat, 2, 0.45, seed);
+        if (b % 4 == 3 && b < 8) snareRoll(drums, t0 + 3.5 * beat, 0.5, 0.35, seed);
     }
     // The tune's bars follow the chords: each phrase starts on a D minor bar.
     for (int p = 0; p < 4; ++p) playTheme(wet, ship.from + p * 4 * bar, p % 2 ? themeB : theme, 0.15);
+    playTheme(wet, ship.from + 12 * bar, themeB, 0.07, 12);
     for (int i = 0; i < 8; ++i) tom(drums, ship.to - bar + i * beat / 4, 200 - i * 12, 0.4);
 
-    // Tunnel: the music swirls: sixteenth-note arpeggios, long gliding bass,
-    // kick on every beat, claps on the fourth, wind coming back.
+    // Tunnel: the music swirls: sixteenth-note arpeggios, long gliding bass, the kick in
+    // half time for two bars, then on every beat with claps on the fourth and sixteenth
+    // hats from the fifth bar, wind coming back, a riser and a roll.
     for (int b = 0; b < 8; ++b) {
         double t0 = tunnel.from + b * bar;
         if (t0 >= tunnel.to) break;
         int c = (b + 1) % 4;
+        if (b == 0) crash(drums, t0, 0.3, seed++);
         pad(music, t0, bar * 0.98, chordsMinor[c], 0.035, 1200);
         bass(music, t0, bar * 0.95, rootsMinor[c], 0.26, 0.5);
         for (int s = 0; s < 16; ++s) {
@@ -357,33 +448,41 @@ std::vector<float> synthesiseSoundtrack() {
             const auto& ch = chordsMinor[c];
             int idx = s % 8 < 4 ? s % 4 : 3 - s % 4;
             bell(wet, t, ch[idx] + 12 + (s >= 8 ? 12 : 0), 0.07, std::sin(s * 0.8) * 0.6, 8);
+            if (b >= 4 && s % 2) hat(drums, t, 0.06, false, seed++);
         }
         for (int q = 0; q < 4; ++q) {
             double t = t0 + q * beat;
             if (t >= tunnel.to) break;
-            kick(drums, t, 0.9);
-            if (q == 3) snare(drums, t, 0.3, seed++);
+            if (b >= 2 || q % 2 == 0) kick(kicks, t, 1.0);
+            if (q == 3) snare(drums, t, b >= 2 ? 0.3 : 0.2, seed++);
             hat(drums, t + beat / 2, 0.12, false, seed++);
         }
+        if (b == 6) snareRoll(drums, t0 + 2 * beat, 2, 0.4, seed);
     }
     wind(music, tunnel.from, tunnel.to, 0xB0A7,
          [&](double t) { return 0.25 * std::sin(pi * (t - tunnel.from) / (tunnel.to - tunnel.from)); });
     riser(music, tunnel.to - 3, tunnel.to, 0.35, seed++);
 
-    // Treasure room: a bouncing part: kick on the beat, bass on the
-    // off-beats, a music-box version of the theme.
+    // Treasure room: a bouncing part: kick on the beat, bass on the off-beats, a
+    // music-box version of the theme. Bars 4-5 thin out to the kick, the bells and a soft
+    // pad; bar 6 comes back with a crash and open hats; a roll closes the part. The blobs
+    // jump with the kick, so it plays on every beat.
     for (int b = 0; b < 10; ++b) {
         double t0 = treasureRoom.from + b * bar;
         int c = b % 4;
-        pad(music, t0, bar * 0.98, chordsMinor[c], 0.03, 2200);
+        bool thin = b == 4 || b == 5, lift = b >= 6;
+        if (b == 0 || b == 6) crash(drums, t0, 0.28, seed++);
+        pad(music, t0, bar * 0.98, chordsMinor[c], thin ? 0.022 : 0.03, thin ? 1500 : 2200);
         for (int q = 0; q < 4; ++q) {
             double t = t0 + q * beat;
-            kick(drums, t, 1.0);
+            kick(kicks, t, 1.0);
+            if (thin) continue;
             bass(music, t + beat / 2, beat / 2 * 0.7, rootsMinor[c] + 12, 0.2, 1.0);
             hat(drums, t + beat / 4, 0.07, false, seed++);
-            hat(drums, t + beat * 3 / 4, 0.09, false, seed++);
-            if (q == 3) snare(drums, t, 0.35, seed++);
+            hat(drums, t + beat * 3 / 4, lift ? 0.12 : 0.09, lift && q % 2, seed++);
+            if (q == 3 || (lift && q == 1)) snare(drums, t, 0.35, seed++);
         }
+        if (b == 9) snareRoll(drums, t0 + 2 * beat, 2, 0.45, seed);
     }
     for (int p = 0; p < 2; ++p)
         for (int i = 0; i < 32; ++i) {
@@ -391,24 +490,31 @@ std::vector<float> synthesiseSoundtrack() {
             if (n > 0) bell(wet, treasureRoom.from + p * 4 * bar + i * beat / 2, n + 12, 0.1, (i % 3 - 1) * 0.3, 4);
         }
 
-    // Torus: drums to the front: double kicks, heavy snare, toms, running
-    // sixteenth bass, pad stabs.
+    // Torus: drums to the front: double kicks, heavy snare, toms, running sixteenth bass,
+    // pad stabs; from the fifth bar a pad bed under the tune, a crash every bar of the
+    // last four and a snare roll in eighths growing to sixteenths.
     for (int b = 0; b < 10; ++b) {
         double t0 = torus.from + b * bar;
         int c = b % 4;
+        if (b == 0 || b >= 6) crash(drums, t0, b == 0 ? 0.32 : 0.2, seed++);
+        if (b >= 4) pad(music, t0, bar * 0.98, chordsMinor[c], 0.03, 1600);
         for (int s = 0; s < 16; ++s)
             bass(music, t0 + s * beat / 4, beat / 4 * 0.7, rootsMinor[c] + (s % 4 == 2 ? 12 : 0), 0.17, 1.2);
         for (int q = 0; q < 4; ++q) {
             double t = t0 + q * beat;
-            kick(drums, t, 1.05);
-            if (q == 3) kick(drums, t + beat / 2, 0.7);
+            kick(kicks, t, 1.0);
+            if (q == 3 && b < 9) kick(kicks, t + beat / 2, 0.75);
             if (q % 2) snare(drums, t, 0.6, seed++);
             for (int s = 0; s < 4; ++s) hat(drums, t + s * beat / 4, s == 2 ? 0.18 : 0.09, false, seed++);
             if (q == 0 || q == 2) pad(music, t, beat * 0.4, chordsMinor[c], 0.05, 2500);
         }
         if (b % 4 == 3)
             for (int i = 0; i < 6; ++i) tom(drums, t0 + 3 * beat + i * beat / 6, 220 - i * 22, 0.45);
+        if (b == 8)
+            for (int e = 0; e < 8; ++e) snare(drums, t0 + e * beat / 2 + beat / 4, 0.2 + 0.02 * e, seed++);
+        if (b == 9) snareRoll(drums, t0, 4, 0.5, seed);
     }
+    playTheme(wet, torus.from + 4 * bar, theme, 0.13);
 
     // Outro, the ship's second window: the theme once more over pads, the beat
     // thinning out, a last chord that is gone by the end of the show.
@@ -419,7 +525,7 @@ std::vector<float> synthesiseSoundtrack() {
         bass(music, t0, bar * 0.9, rootsMinor[c], 0.18, 0.4);
         for (int q = 0; q < 4; ++q) {
             double t = t0 + q * beat;
-            if (b < 5 || q == 0) kick(drums, t, b < 5 ? 0.85 : 0.6);
+            if (b < 5 || q == 0) kick(kicks, t, b < 5 ? 0.9 : 0.6);
             if (b < 4 && q % 2) snare(drums, t, 0.3, seed++);
         }
     }
@@ -433,21 +539,32 @@ std::vector<float> synthesiseSoundtrack() {
 
     echo(wet, 3 * beat / 4, 0.38, 0.45);
 
-    // Master: sum, fade the very end to silence by the end of the show, normalise below full scale.
+    // The kick owns the low end: bass and pads make room under it, the rest a little.
+    duckUnderKicks(music, kicks.kicks, 0.8);
+    duckUnderKicks(wet, kicks.kicks, 0.35);
+    // Stops: the beat breaks off for the last quarter second before each cut and the
+    // band falls back, so the next scene lands on a downbeat.
+    for (double cut : {tunnel.from, treasureRoom.from, torus.from, closing.from}) {
+        breakBefore(kicks, cut, 0.25, 0);
+        breakBefore(drums, cut, 0.25, 0);
+        breakBefore(music, cut, 0.25, 0.3);
+        breakBefore(wet, cut, 0.25, 0.4);
+    }
+
+    // Master: the kick at a fixed level, since it moves the picture, the band under it,
+    // the very end faded to silence by the end of the show, and peaks limited below full
+    // scale with room for the codec's own overshoot.
+    const double kickLevel = 0.54, bandLevel = 0.42;
     std::vector<float> out(frames * 2);
-    double peak = 0;
     for (size_t i = 0; i < frames; ++i) {
         double t = double(i) / soundRate;
         double fade = t < endOfMusic - 2 ? 1.0 : std::max(0.0, (endOfMusic - t) / 2);
-        double l = (drums.left[i] + music.left[i] + wet.left[i]) * fade;
-        double r = (drums.right[i] + music.right[i] + wet.right[i]) * fade;
-        out[2 * i] = float(l);
-        out[2 * i + 1] = float(r);
-        peak = std::max({peak, std::fabs(l), std::fabs(r)});
+        double l = kickLevel * kicks.left[i] + bandLevel * (drums.left[i] + music.left[i] + wet.left[i]);
+        double r = kickLevel * kicks.right[i] + bandLevel * (drums.right[i] + music.right[i] + wet.right[i]);
+        out[2 * i] = float(l * fade);
+        out[2 * i + 1] = float(r * fade);
     }
-    // Leave headroom for the codec's own overshoot.
-    float gain = peak > 0 ? float(0.8 / peak) : 1.0f;
-    for (float& s : out) s *= gain;
+    limitPeaks(out, 0.82);
     return out;
 }
 
