@@ -262,9 +262,10 @@ std::string paintFinish2() {
     for (int i = 10; i >= 0; --i) cairo_line_to(cr, 70 + i * 37, 420 + 8 * std::cos(i * 1.9));
     cairo_close_path(cr);
     cairo_fill(cr);
-    // an island, a dotted route and the cross where it ends, low on the chart so the
-    // word above has room: it is shown about a third of its size
-    cairo_translate(cr, 0, 28);
+    // an island, a dotted route and the cross where it ends, high on the chart so the
+    // word below has room (the picture is shown at about a third of its size, and the
+    // gallery's title panel comes down over its top)
+    cairo_translate(cr, 0, -38);
     chart.rgb(0.35, 0.45, 0.2, 1);
     cairo_move_to(cr, 250, 190);
     cairo_curve_to(cr, 340, 150, 420, 230, 380, 300);
@@ -275,7 +276,7 @@ std::string paintFinish2() {
     cairo_set_line_width(cr, 5);
     double dash[2] = {12, 10};
     cairo_set_dash(cr, dash, 2, 0);
-    cairo_move_to(cr, 100, 370);
+    cairo_move_to(cr, 100, 380);
     cairo_curve_to(cr, 160, 300, 120, 200, 200, 170);
     cairo_curve_to(cr, 260, 150, 300, 260, 320, 260);
     cairo_stroke(cr);
@@ -288,7 +289,7 @@ std::string paintFinish2() {
     cairo_line_to(cr, 305, 275);
     cairo_stroke(cr);
     cairo_identity_matrix(cr);
-    drawText(chart, "finish", 256, 140, {"DejaVu Serif Bold", 100, {0.45, 0.12, 0.05, 1}});
+    drawText(chart, "finish", 262, 372, {"DejaVu Serif Bold", 100, {0.45, 0.12, 0.05, 1}});
     return encodePng(chart);
 }
 
