@@ -1,9 +1,10 @@
 // The soundtrack: a small synthesiser (band-limited saws and pulses, sines, noise,
-// envelopes, state-variable filters, a stereo echo) playing a 120 BPM piece in D
-// minor whose sections follow the timeline's windows: storm intro, build-up through
-// the gallery, the main theme on the ship, a swirl in the tunnel, a bouncing part in
-// the treasure room, drums for the torus, and an outro that dies away by the end of
-// the show.
+// envelopes, state-variable filters, a stereo echo, a side-chain and a limiter)
+// playing a 120 BPM piece in D minor whose sections follow the timeline's windows:
+// storm intro, build-up through the gallery, the main theme on the ship, a swirl in
+// the tunnel, a bouncing part in the treasure room, drums for the torus, and an outro
+// that dies away by the end of the show. The kick has a bus and a level of its own:
+// it moves the picture.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -91,8 +92,7 @@ size_t frameAt(double seconds) { return size_t(std::max(0.0, seconds) * soundRat
 // The kick drives the picture: the scenes move with the FFT's lowest bin (0 to 86 Hz
 // at 512 points), so its body drops from 122 Hz to 36 Hz within 60 ms and holds full
 // level for 70 ms, reading high on whichever frame the beat falls; a fast decay after
-// that keeps its loudness down. A short noise click
-// on top lets small speakers hear it.
+// that keeps its loudness down. A short noise click lets small speakers hear it.
 void kick(Mix& m, double t0, double amp) {
     size_t start = frameAt(t0), n = frameAt(0.5);
     Noise noise{uint32_t(start)};
@@ -324,6 +324,7 @@ void breakBefore(Mix& bus, double at, double seconds, double floor) {
 // `ceiling`, falls towards a peak over at most 2 ms and recovers over about 60 ms.
 void limitPeaks(std::vector<float>& stereo, double ceiling) {
     const size_t frames = stereo.size() / 2;
+    if (frames == 0) return;
     std::vector<double> gain(frames);
     for (size_t i = 0; i < frames; ++i) {
         double level = std::max(std::fabs(stereo[2 * i]), std::fabs(stereo[2 * i + 1]));
