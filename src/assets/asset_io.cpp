@@ -2,20 +2,27 @@
 
 #include <GL/gl.h>
 
-#include <cerrno>
-#include <cstring>
+#include "assets/data_file.h"
 
 bool openForReading(const char* fileName, std::FILE** file, std::string* error) {
-    *file = fileName ? std::fopen(fileName, "rb") : nullptr;
+    std::string why;
+    *file = openDataFile(fileName, maxDataFileBytes, &why);
     if (*file) return true;
-    if (error) *error = fileName ? std::string("cannot open: ") + std::strerror(errno) : "no file name";
+    if (error) *error = fileName ? "cannot open: " + why : why;
     return false;
 }
 
 bool readWholeFile(std::FILE* file, std::vector<uint8_t>* bytes, std::string* error) {
     uint8_t chunk[65536];
     size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        // A file that grew after it was opened is still held to the limit.
+        if (bytes->size() + got > maxDataFileBytes) {
+            if (error) *error = "larger than " + std::to_string(maxDataFileBytes >> 20) + " MiB";
+            return false;
+        }
+        bytes->insert(bytes->end(), chunk, chunk + got);
+    }
     if (!std::ferror(file)) return true;
     if (error) *error = "read error";
     return false;

@@ -7,12 +7,13 @@
 #include <vector>
 
 bool openForReading(const char* fileName, std::FILE** file, std::string* error);
-// fopen(fileName, "rb"); false with the system's reason ("cannot open: No such file
-// or directory") when that fails or the name is null.
+// openDataFile with the data files' size limit; false with the reason ("cannot open:
+// No such file or directory", "cannot open: not a regular file") when that fails or
+// the name is null.
 
 bool readWholeFile(std::FILE* file, std::vector<uint8_t>* bytes, std::string* error);
-// Appends the rest of the file to *bytes; false with a reason on a read error.
-// Does not close the file.
+// Appends the rest of the file to *bytes; false with a reason on a read error or
+// past the data files' size limit. Does not close the file.
 
 // GL pack and unpack alignment 1 while it lives, so rows of any width go up and
 // come back as they stand; the caller's values are restored afterwards.

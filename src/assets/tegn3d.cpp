@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "assets/asset_io.h"
+#include "assets/data_file.h"
 
 void Vec3::between(const Vec3& from, const Vec3& to) {
     x = to.x - from.x;
@@ -233,13 +234,13 @@ bool tegn3d::loadFromMemory(const uint8_t* bytes, size_t size, std::string* erro
 bool tegn3d::loadFromFile(const char* fileName, std::string* error) {
     std::string ignored;
     if (!error) error = &ignored;
-    std::FILE* file = nullptr;
-    if (!openForReading(fileName, &file, nullptr)) {
-        *error = std::string("Unable to open object file ") + (fileName ? fileName : "(null)");
+    std::string why;
+    std::FILE* file = openDataFile(fileName, maxDataFileBytes, &why);
+    if (!file) {
+        *error = std::string("Unable to open object file ") + (fileName ? fileName : "(null)") + ": " + why;
         return false;
     }
     std::vector<uint8_t> bytes;
-    std::string why;
     bool read = readWholeFile(file, &bytes, &why);
     std::fclose(file);
     if (read && loadFromMemory(bytes.data(), bytes.size(), &why)) return true;

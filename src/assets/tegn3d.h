@@ -44,10 +44,9 @@ struct tegn3d {
 
     bool loadFromFile(const char* fileName, std::string* error = nullptr);
     // True on success. False, with the message for the user in *error, when the
-    // file cannot be opened ("Unable to open object file <path>"; the object keeps
-    // what it held) or is malformed ("Damaged object file <path>: <why>"; the
-    // object is left empty). Shows nothing: loadAssets puts it in a box captioned
-    // "tegn3d::loadFromFile".
+    // file cannot be opened ("Unable to open object file <path>: <why>", also for a
+    // folder, a FIFO or a device; the object keeps what it held) or is malformed ("Damaged object file <path>: <why>";
+    // the object is left empty). Shows nothing: loadAssets puts it in a box captioned "tegn3d::loadFromFile".
 
     bool loadFromMemory(const uint8_t* bytes, size_t size, std::string* error);
     // The parser behind loadFromFile: validates every count and index before it

@@ -3,7 +3,10 @@
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+
+#include "assets/data_file.h"
 
 struct OggStream {
     OggVorbis_File file;
@@ -11,18 +14,26 @@ struct OggStream {
     bool ended = false;
 };
 
-OggStream* openOggStream(const char* path, int* channels, int* rate) {
-    if (!path) return nullptr;
+OggStream* openOggStream(const char* path, int* channels, int* rate, std::string* why) {
+    std::string ignored;
+    if (!why) why = &ignored;
+    // Streamed, so no size limit; but never a FIFO or a device, which could block or
+    // never end.
+    std::FILE* file = openDataFile(path, UINT64_MAX, why);
+    if (!file) return nullptr;
     OggStream* stream = new OggStream;
-    // ov_fopen opens the file itself and closes it in ov_clear.
-    if (ov_fopen(path, &stream->file) != 0) {
+    // From here ov_clear closes the file; a failed open leaves it to us.
+    if (ov_open_callbacks(file, &stream->file, nullptr, 0, OV_CALLBACKS_DEFAULT) != 0) {
+        std::fclose(file);
         delete stream;
+        *why = "not an Ogg Vorbis file";
         return nullptr;
     }
     vorbis_info* info = ov_info(&stream->file, -1);
     if (!info || info->channels < 1 || info->rate < 1) {
         ov_clear(&stream->file);
         delete stream;
+        *why = "no channels or no sample rate";
         return nullptr;
     }
     stream->channels = info->channels;
@@ -76,10 +87,6 @@ bool decodeOggFile(const std::string& path, DecodedSound* sound) {
 
 std::vector<float> mixToMono(const DecodedSound& sound) {
     std::vector<float> mono(size_t(sound.frames()));
-    for (size_t f = 0; f < mono.size(); ++f) {
-        float sum = 0;
-        for (int c = 0; c < sound.channels; ++c) sum += sound.samples[f * sound.channels + c];
-        mono[f] = sum / float(sound.channels);
-    }
+    for (size_t f = 0; f < mono.size(); ++f) mono[f] = monoOf(&sound.samples[f * sound.channels], sound.channels);
     return mono;
 }

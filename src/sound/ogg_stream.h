@@ -7,8 +7,9 @@
 
 struct OggStream;
 
-OggStream* openOggStream(const char* path, int* channels, int* rate);
-// Null when the file cannot be opened or is not Ogg Vorbis. Reads only the headers.
+OggStream* openOggStream(const char* path, int* channels, int* rate, std::string* why = nullptr);
+// Null, with the reason, when the file cannot be opened, is not a regular file or is
+// not Ogg Vorbis. Reads only the headers.
 
 int64_t readOggFrames(OggStream* stream, float* interleaved, int64_t maxFrames);
 // Decodes up to maxFrames frames (channels floats each) into interleaved and
@@ -26,5 +27,12 @@ struct DecodedSound {
 bool decodeOggFile(const std::string& path, DecodedSound* sound);
 // The whole file; false when it cannot be opened.
 
+inline float monoOf(const float* frame, int channels) {
+    float sum = 0;
+    for (int c = 0; c < channels; ++c) sum += frame[c];
+    return sum / float(channels);
+}
+// One frame's channels averaged: what the spectrum hears.
+
 std::vector<float> mixToMono(const DecodedSound& sound);
-// Channels averaged, one float per frame.
+// monoOf every frame.

@@ -185,7 +185,8 @@ TEST_F(Manifest, ShortAndMissingObjectFilesSkipTheStepsTheyCannotTake) {
     ASSERT_EQ(headlessMessages().size(), 5u);
     for (const HeadlessMessage& m : headlessMessages()) EXPECT_EQ(m.caption, "tegn3d::loadFromFile");
     EXPECT_NE(headlessMessages()[0].text.find("data/objects/kule.ebr"), std::string::npos);
-    EXPECT_EQ(headlessMessages()[4].text, "Unable to open object file data/objects/tunnel.ebr");
+    EXPECT_EQ(headlessMessages()[4].text,
+              "Unable to open object file data/objects/tunnel.ebr: No such file or directory");
     objTunnel.draw();  // an empty object draws nothing and does not crash
 }
 

@@ -143,7 +143,7 @@ TEST(Tegn3dFile, MissingFileGivesItsMessageAndKeepsTheObject) {
     ASSERT_TRUE(load(object, writeEbr({triangle()})));
     std::string path = dir.file("nowhere.ebr"), why;
     EXPECT_FALSE(object.loadFromFile(path.c_str(), &why));
-    EXPECT_EQ(why, "Unable to open object file " + path);
+    EXPECT_EQ(why, "Unable to open object file " + path + ": No such file or directory");
     EXPECT_EQ(object.meshCount, 1);
     EXPECT_TRUE(headlessMessages().empty());
 }

@@ -3,11 +3,17 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
 
+#include "assets/data_file.h"
+#include "assets/tegn3d.h"
 #include "gl_test.h"
 #include "platform/headless.h"
+#include "sound/ogg_stream.h"
 #include "test_data.h"
 
 namespace {
@@ -407,6 +413,36 @@ TEST_F(PngTexture, FailuresGiveZeroAndLeaveTheNameBoundAndSet) {
     std::string huge = withPngSize(good, 5000, 5000);
     EXPECT_FALSE(decodePngForTexture(reinterpret_cast<const uint8_t*>(huge.data()), huge.size(), 0, &out, &why));
     EXPECT_NE(why.find("too large"), std::string::npos) << why;
+}
+
+// A FIFO (with no writer), a device, a folder or a file past the size limit in place
+// of a data file: every loader fails at once, with the reason, as for a missing one.
+// The streamed soundtrack has no size limit and reads the huge file as not Ogg.
+TEST_F(PngTexture, SpecialAndOversizedFilesFailAtOnceInEveryLoader) {
+    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", dir.file("zero").c_str()), 0);
+    ASSERT_EQ(mkdir(dir.file("folder").c_str(), 0700), 0);
+    dir.write("huge", "");
+    ASSERT_EQ(truncate(dir.file("huge").c_str(), off_t(maxDataFileBytes) + 1), 0);
+    const struct {
+        const char *name, *reason, *oggReason;
+    } cases[] = {{"fifo", "not a regular file", "not a regular file"},
+                 {"zero", "not a regular file", "not a regular file"},
+                 {"folder", "Is a directory", "Is a directory"},
+                 {"huge", "larger than 256 MiB", "not an Ogg Vorbis file"}};
+    for (const auto& c : cases) {
+        const std::string path = dir.file(c.name), reason = c.reason;
+        std::string why;
+        EXPECT_EQ(loadJpgImage(path.c_str(), &why), nullptr);
+        EXPECT_EQ(why, "cannot open: " + reason);
+        EXPECT_EQ(pngBind(path.c_str(), 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR, &why), 0u);
+        EXPECT_EQ(why, "cannot open: " + reason);
+        tegn3d object;
+        EXPECT_FALSE(object.loadFromFile(path.c_str(), &why));
+        EXPECT_EQ(why, "Unable to open object file " + path + ": " + reason);
+        EXPECT_EQ(openOggStream(path.c_str(), nullptr, nullptr, &why), nullptr);
+        EXPECT_EQ(why, c.oggReason);
+    }
 }
 
 TEST_F(PngTexture, AlignmentIsRestored) {
