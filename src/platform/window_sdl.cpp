@@ -4,9 +4,22 @@
 // every scene clear off the bars.
 #include <GL/gl.h>
 #include <SDL.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <initializer_list>
+#include <thread>
+#include <vector>
 
 #include "platform/window.h"
 
@@ -16,6 +29,79 @@ struct DemoWindowImpl {
 };
 
 namespace {
+// SIGINT and SIGTERM ask to quit, like closing the window. A handler only notes the
+// request (and wakes the watcher below); the event loop picks it up. While a message
+// box waits nothing pumps events, and SDL's X11 box runs in a child process that
+// the main thread waits for; so a watcher thread, woken through a pipe, ends that
+// child, the box returns, and no later box is shown: the loop then ends before the
+// first frame, the window's way.
+volatile std::sig_atomic_t quitSignalled = 0;
+std::atomic<bool> boxShowing{false};
+int signalPipe[2] = {-1, -1};
+
+void onQuitSignal(int) {
+    int saved = errno;
+    quitSignalled = 1;
+    char byte = 0;
+    ssize_t ignored = write(signalPipe[1], &byte, 1);
+    (void)ignored;
+    errno = saved;
+}
+
+void catchQuitSignals() {
+    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) signalPipe[0] = signalPipe[1] = -1;
+    struct sigaction action = {};
+    action.sa_handler = onQuitSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// Our child processes: only a message box's, as the demo starts no others.
+std::vector<pid_t> childProcesses() {
+    std::vector<pid_t> children;
+    const pid_t self = getpid();
+    DIR* proc = opendir("/proc");
+    if (!proc) return children;
+    while (dirent* entry = readdir(proc)) {
+        char* end = nullptr;
+        long pid = std::strtol(entry->d_name, &end, 10);
+        if (pid <= 0 || *end) continue;
+        char path[64], stat[512];
+        std::snprintf(path, sizeof path, "/proc/%ld/stat", pid);
+        int fd = open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        ssize_t got = read(fd, stat, sizeof stat - 1);
+        close(fd);
+        if (got <= 0) continue;
+        stat[got] = 0;
+        // "pid (name) state ppid ...": the name may hold anything but the last ')'.
+        const char* after = std::strrchr(stat, ')');
+        char state = 0;
+        long parent = 0;
+        if (after && std::sscanf(after + 1, " %c %ld", &state, &parent) == 2 && parent == self)
+            children.push_back(pid_t(pid));
+    }
+    closedir(proc);
+    return children;
+}
+
+void watchQuitSignals() {
+    for (;;) {
+        pollfd wait = {signalPipe[0], POLLIN, 0};
+        if (poll(&wait, 1, -1) < 0 && errno != EINTR) return;
+        char bytes[16];
+        while (read(signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        // Until the box is gone: a box about to appear has no child yet.
+        while (quitSignalled && boxShowing) {
+            for (pid_t child : childProcesses()) kill(child, SIGKILL);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+}
+
 DemoWindowImpl theWindow;
 Uint32 quitEventType = 0;  // our quit request, registered with SDL
 int pendingQuits = 0;      // quit requests that SDL's queue could not take
@@ -57,7 +143,7 @@ SDL_Window* makeWindow(const char* title, int width, int height, bool* hasGL) {
 // other key is swallowed; everything else needs no answer (SDL repaints nothing).
 void windowProc(const SDL_Event& event) {
     switch (event.type) {
-    case SDL_QUIT:  // the last window closed, or SIGINT / SIGTERM
+    case SDL_QUIT:  // the last window closed
         postQuitMessage(0);
         break;
     case SDL_WINDOWEVENT:
@@ -127,6 +213,9 @@ DemoWindow createDemoWindow(const char* title, int width, int height, bool full)
     // A desktop window or nothing: SDL would otherwise fall back to its offscreen
     // driver and play to nobody. SDL_VIDEODRIVER in the environment still wins.
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,wayland", SDL_HINT_DEFAULT);
+    // Signals are ours (see onQuitSignal): SDL's own would wait for the event loop.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    catchQuitSignals();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "vorrend: cannot create the window, no display found (%s)\n", SDL_GetError());
         return nullptr;
@@ -215,6 +304,11 @@ void postQuitMessage(int exitCode) {
 }
 
 DemoEventKind peekDemoEvent(int* quitCode) {
+    if (quitSignalled) {
+        quitSignalled = 0;
+        if (quitCode) *quitCode = 0;
+        return DemoEventKind::quit;
+    }
     SDL_Event event;
     if (!SDL_PollEvent(&event)) {
         if (pendingQuits == 0) return DemoEventKind::none;
@@ -233,7 +327,17 @@ DemoEventKind peekDemoEvent(int* quitCode) {
 void showMessageBox(const char* text, const char* caption) {
     std::fprintf(stderr, "%s: %s\n", caption, text);
     std::fflush(stderr);
-    // Owned by the demo's window so that it stays above the full-screen picture;
-    // without a display this simply fails and stderr is all there is.
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, theWindow.window);
+    static bool watching = false;
+    if (!watching && signalPipe[0] >= 0) {
+        std::thread(watchQuitSignals).detach();
+        watching = true;
+    }
+    // After a quit signal nobody waits for a box: stderr is all there is.
+    boxShowing = true;
+    if (!quitSignalled) {
+        // Owned by the demo's window so that it stays above the full-screen picture;
+        // without a display this simply fails and stderr is all there is.
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, theWindow.window);
+    }
+    boxShowing = false;
 }

@@ -183,6 +183,8 @@ bool DemoProcess::running() {
     return true;
 }
 
+bool DemoProcess::signal(int number) { return running() && kill(pid_, number) == 0; }
+
 int DemoProcess::waitExit(double timeoutSeconds) {
     const double deadline = monotonicSeconds() + timeoutSeconds;
     while (running()) {

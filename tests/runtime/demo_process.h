@@ -52,6 +52,7 @@ class DemoProcess {
     DemoProcess& operator=(const DemoProcess&) = delete;
 
     bool running();
+    bool signal(int number);  // sends it while the demo runs
     // The exit code (128 + signal when killed), or -1 when it still runs after timeout.
     int waitExit(double timeoutSeconds);
     std::string stderrText() const;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -154,6 +155,36 @@ TEST_F(Demo, PlaysTheSoundtrackFromItsStart) {
     for (size_t i = 0; i < sound.samples.size(); ++i)
         ASSERT_NEAR(out[start + i], sound.samples[i], 1e-6f) << "sample " << i;
     for (size_t i = start + sound.samples.size(); i < out.size(); ++i) ASSERT_EQ(out[i], 0.0f) << "sample " << i;
+}
+
+// SIGTERM and SIGINT end the demo as closing the window does, at once, even while a
+// message box waits for its OK (a damaged sphere: four boxes, the first waiting);
+// the box goes with it and no later one appears.
+TEST_F(Demo, QuitSignalsEndItAtOnceEvenWhileAMessageBoxWaits) {
+    const char* const box = "tegn3d::loadFromFile";
+    const struct {
+        int signal;
+        bool damaged;
+    } cases[] = {{SIGTERM, true}, {SIGINT, true}, {SIGTERM, false}};
+    for (const auto& c : cases) {
+        DemoFolder here;
+        if (c.damaged) here.dir.write("data/objects/kule.ebr", "\x01");
+        DemoProcess demo(VORREND_EXE, here.dir.path(), withDisplay(display));
+        if (c.damaged) {
+            for (double waited = 0; waited < 10 && !display.findWindow(box) && demo.running(); waited += 0.05)
+                sleepSeconds(0.05);
+            ASSERT_NE(display.findWindow(box), 0ul) << demo.stderrText();
+        } else {
+            ASSERT_TRUE(started(display, demo));
+        }
+        ASSERT_TRUE(demo.signal(c.signal));
+        EXPECT_EQ(demo.waitExit(1.0), 0) << c.signal << ": " << demo.stderrText();
+        sleepSeconds(0.2);  // the server forgets a closed client's windows
+        EXPECT_EQ(display.findWindow(box), 0ul) << c.signal;
+        const std::string text = demo.stderrText();
+        size_t first = text.find("tegn3d::loadFromFile: Damaged object file data/objects/kule.ebr");
+        EXPECT_EQ(first != std::string::npos, c.damaged) << text;
+    }
 }
 
 // Without any OpenGL visual the demo says so, loads without a context, and ends
