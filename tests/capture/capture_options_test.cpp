@@ -55,7 +55,8 @@ TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
         {"--out", "a.mp4", "--size", "640"},      // no height
         {"--out", "a.mp4", "--size", "0x0"},
         {"--out", "a.mp4", "--size", "-640x-480"},
-        {"--out", "a.mp4", "--size", "20x15"},  // odd height for a video
+        {"--out", "a.mp4", "--size", "20x15"},                // odd height for a video
+        {"--out", "a.mp4", "--size", "999999996x749999997"},  // 4:3, far too large; width * 3 overflows an int
         {"--out", "a.mp4", "--fps", "0"},
         {"--out", "a.mp4", "--fps", "29.97"},
         {"--out", "a.mp4", "--fps", "60/0"},
@@ -69,6 +70,7 @@ TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
         {"--out", "a.png"},  // a picture needs --time
         {"--time", "21", "--out", "a.mp4"},
         {"--time", "0", "--out", "a.png"},
+        {"--time", "1e-300", "--out", "a.png"},  // 0 on the demo's float clock
         {"--time", pastEnd.c_str(), "--out", "a.png"},
         {"--time", "21", "--from", "20", "--out", "a.png"},
         {"--out", "a.mp4", "--speed", "2"},

@@ -135,7 +135,7 @@ bool parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options
 
     if (!haveOut) return fail(error, "--out is required");
     // 4:3 exactly: every scene is framed for it, so other shapes would be stretched.
-    if (o.width < 4 || o.height < 3 || o.width * 3 != o.height * 4)
+    if (o.width < 4 || o.height < 3 || int64_t(o.width) * 3 != int64_t(o.height) * 4)
         return fail(error, "the size must be 4:3 (such as 640x480 or 1440x1080), not " + std::to_string(o.width) + "x" +
                                std::to_string(o.height));
     if (o.width > 8192) return fail(error, "the size can be at most 8192x6144");
@@ -145,7 +145,8 @@ bool parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options
     if (o.single) {
         if (haveFrom || haveTo) return fail(error, "--time takes no --from or --to");
         if (!endsWith(o.out, ".png")) return fail(error, "with --time, --out must name a .png file");
-        if (!(o.time > 0 && o.time <= showEnd))
+        // The demo's clock is a float: a time that rounds to 0 there would show no scene.
+        if (!(o.time > 0 && o.time <= showEnd && float(o.time) > 0.0f))
             return fail(error,
                         "--time must lie after 0 and at most at " + showEndText() + " seconds, where the demo ends");
         o.kind = OutputKind::picture;
