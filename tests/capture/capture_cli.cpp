@@ -3,16 +3,20 @@
 #include <fcntl.h>
 #include <png.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <filesystem>
 #include <fstream>
 #include <future>
 #include <sstream>
@@ -24,7 +28,7 @@ extern char** environ;
 #include "test_ogg.h"
 
 ProcessResult runProgram(const std::vector<std::string>& args, const std::string& workingDir,
-                         const std::string& pathVariable, const InterruptWhen& interruptWhen) {
+                         const std::string& pathVariable, const InterruptWhen& interruptWhen, long fileSizeLimit) {
     ProcessResult result;
     char errorFile[] = "/tmp/vorrend-capture-test-XXXXXX";
     int errorFd = mkstemp(errorFile);
@@ -48,6 +52,12 @@ ProcessResult runProgram(const std::vector<std::string>& args, const std::string
         dup2(null, 0);
         dup2(null, 1);
         if (chdir(workingDir.c_str()) != 0) _exit(126);
+        if (fileSizeLimit > 0) {
+            // Ignored, SIGXFSZ stays ignored across exec: a write past the limit fails.
+            signal(SIGXFSZ, SIG_IGN);
+            rlimit limit = {rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
@@ -78,10 +88,26 @@ ProcessResult runProgram(const std::vector<std::string>& args, const std::string
 }
 
 ProcessResult runCapture(const std::vector<std::string>& args, const std::string& workingDir,
-                         const std::string& pathVariable, const InterruptWhen& interruptWhen) {
+                         const std::string& pathVariable, const InterruptWhen& interruptWhen, long fileSizeLimit) {
     std::vector<std::string> all = {VORREND_CAPTURE};
     all.insert(all.end(), args.begin(), args.end());
-    return runProgram(all, workingDir, pathVariable, interruptWhen);
+    return runProgram(all, workingDir, pathVariable, interruptWhen, fileSizeLimit);
+}
+
+std::string folderWithData() {
+    static std::deque<ScratchDir> folders;
+    const ScratchDir& folder = folders.emplace_back();
+    std::error_code ec;
+    std::filesystem::create_directory_symlink(captureDataDir() + "/data", folder.file("data"), ec);
+    return folder.path();
+}
+
+std::vector<std::string> folderListing(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::vector<ProcessResult> runCaptures(const std::vector<std::vector<std::string>>& runs,

@@ -15,15 +15,26 @@ struct ProcessResult {
 using InterruptWhen = std::function<bool()>;
 
 ProcessResult runProgram(const std::vector<std::string>& args, const std::string& workingDir,
-                         const std::string& pathVariable = "", const InterruptWhen& interruptWhen = nullptr);
+                         const std::string& pathVariable = "", const InterruptWhen& interruptWhen = nullptr,
+                         long fileSizeLimit = 0);
 // Runs args[0] (a full path) in workingDir, with a PATH of its own when given. When
-// interruptWhen is given it is asked every 20 ms while the program runs, and the
-// program gets SIGINT (as from Ctrl+C) the first time it says yes. A program still
-// running after two minutes is killed.
+// interruptWhen is given it is asked every 5 ms while the program runs, and the
+// program gets SIGINT (as from Ctrl+C) the first time it says yes. With a
+// fileSizeLimit, no file it (or a program it starts) writes may grow past that many
+// bytes: writes beyond fail with EFBIG, as on a full disk. A program still running
+// after two minutes is killed.
 
 ProcessResult runCapture(const std::vector<std::string>& args, const std::string& workingDir,
-                         const std::string& pathVariable = "", const InterruptWhen& interruptWhen = nullptr);
+                         const std::string& pathVariable = "", const InterruptWhen& interruptWhen = nullptr,
+                         long fileSizeLimit = 0);
 // The vorrend-capture of this build.
+
+std::string folderWithData();
+// A new scratch folder whose data/ is the capture test data's: outputs can be named
+// relative to it. Removed at the end of the test binary.
+
+std::vector<std::string> folderListing(const std::string& folder);
+// Every name in the folder, hidden ones too, sorted.
 
 std::vector<ProcessResult> runCaptures(const std::vector<std::vector<std::string>>& runs,
                                        const std::string& workingDir);

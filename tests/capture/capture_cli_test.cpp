@@ -136,9 +136,12 @@ TEST(CaptureCommandLine, FolderSpanHasAFramePerStepEqualToSinglePicturesAndTheSo
     ASSERT_EQ(run.exitCode, 0) << run.errorText;
     EXPECT_NE(run.errorText.find("10 frames"), std::string::npos) << run.errorText;  // the summary line
 
-    int files = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) files += entry.path().extension() == ".png";
-    EXPECT_EQ(files, 10);
+    // Ten frames and the soundtrack, nothing else (no temporaries).
+    std::vector<std::string> names = folderListing(folder);
+    ASSERT_EQ(names.size(), 11u);
+    EXPECT_EQ(names.front(), "frame-000001.png");
+    EXPECT_EQ(names[9], "frame-000010.png");
+    EXPECT_EQ(names.back(), "soundtrack.wav");
     std::vector<std::vector<std::string>> runs;
     for (int i = 1; i <= 10; ++i)
         runs.push_back({"--size", size(), "--fps", "10", "--time", timeText(21 + i / 10.0), "--out",
@@ -178,8 +181,10 @@ TEST(CaptureCommandLine, FolderSpanHasAFramePerStepEqualToSinglePicturesAndTheSo
     EXPECT_EQ(mismatches, 0);
 }
 
+// Names that look like a protocol or an option are files all the same, named as given
+// and nothing else left beside them.
 TEST(CaptureCommandLine, VideoHasTheSpansDurationRateSizeAndAnAudioTrack) {
-    ScratchDir out;
+    const std::string work = folderWithData();
     struct Case {
         const char* file;
         const char* fps;
@@ -187,13 +192,16 @@ TEST(CaptureCommandLine, VideoHasTheSpansDurationRateSizeAndAnAudioTrack) {
         int frames;
         const char* rate;
     };
-    for (const Case& c :
-         {Case{"v.mp4", "60000/1001", "21.5", 29, "60000/1001"}, Case{"v.mkv", "30", "22", 30, "30/1"}}) {
-        std::string video = out.file(c.file);
-        ProcessResult run = runCapture({"--size", size(), "--fps", c.fps, "--from", "21", "--to", c.to, "--out", video},
-                                       captureDataDir());
+    for (const Case& c : {Case{"-dash.mp4", "60000/1001", "21.5", 29, "60000/1001"},
+                          Case{"pipe:1.mkv", "30", "22", 30, "30/1"}, Case{"a:b.webm", "30", "21.5", 15, "30/1"}}) {
+        ProcessResult run =
+            runCapture({"--size", size(), "--fps", c.fps, "--from", "21", "--to", c.to, "--out", c.file}, work);
         ASSERT_EQ(run.exitCode, 0) << run.errorText;
-        auto fields = probe(video);
+        std::vector<std::string> only = {c.file, "data"};
+        std::sort(only.begin(), only.end());
+        EXPECT_EQ(folderListing(work), only);
+        auto fields = probe(work + "/" + c.file);
+        fs::remove(work + "/" + c.file);  // out of the next case's listing
         ASSERT_EQ(fields["codec_type"].size(), 2u) << c.file;
         EXPECT_EQ(fields["codec_type"][0], "video");
         EXPECT_EQ(fields["codec_type"][1], "audio");
@@ -207,16 +215,72 @@ TEST(CaptureCommandLine, VideoHasTheSpansDurationRateSizeAndAnAudioTrack) {
     }
 }
 
+// A disk that fills up (here a file-size limit: writes past it fail): exit 1 with the
+// reason, the file that had the name before untouched, nothing left beside it. The
+// frames a folder capture had written go again, and so does the folder it made.
+// ffmpeg itself may exit 0 with a cut video (webm): reading it back tells.
+TEST(CaptureCommandLine, FailedWritesExitOneLeavingTheOldFileAndNoDebris) {
+    const std::string work = folderWithData();
+    const std::string old = "the earlier file";
+    const struct {
+        std::vector<std::string> args;
+        long limit;
+        const char* message;
+    } cases[] = {
+        {{"--size", "640x480", "--time", "21", "--out", "old.png"}, 1000, "cannot write old.png: File too large"},
+        {{"--fps", "10", "--from", "21", "--to", "24", "--out", "old.mkv"}, 8000, "video"},
+        {{"--fps", "10", "--from", "21", "--to", "24", "--out", "old.webm"}, 8000, "video"},
+        {{"--fps", "10", "--from", "21", "--to", "24", "--out", "old.mp4"}, 8000, "video"},
+        // The soundtrack fills up after a few frames were written.
+        {{"--fps", "10", "--from", "21", "--to", "24", "--out", "frames"}, 8000, "soundtrack.wav: File too large"},
+    };
+    for (const auto& c : cases) {
+        const std::string out = work + "/" + c.args.back();
+        if (c.args.back() != "frames") std::ofstream(out) << old;
+        std::vector<std::string> args = {"--size", size()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ProcessResult run = runCapture(args, work, "", nullptr, c.limit);
+        EXPECT_EQ(run.exitCode, 1) << c.args.back() << ": " << run.errorText;
+        EXPECT_NE(run.errorText.find(c.message), std::string::npos) << run.errorText;
+        std::vector<std::string> before = {"data"};
+        if (c.args.back() != "frames") {
+            std::ifstream in(out);
+            std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            EXPECT_TRUE(kept == old) << c.args.back() << " was replaced";
+            before.push_back(c.args.back());
+            std::sort(before.begin(), before.end());
+        }
+        EXPECT_EQ(folderListing(work), before) << c.args.back();
+        fs::remove_all(out);
+    }
+}
+
+namespace {
+// The size of the file being written under a temporary name beside `name`, 0 while
+// there is none.
+uintmax_t stagedSize(const std::string& folder, const std::string& name) {
+    for (const std::string& entry : folderListing(folder))
+        if (entry.rfind("." + name + ".", 0) == 0) {
+            std::error_code ec;
+            uintmax_t size = fs::file_size(folder + "/" + entry, ec);
+            return ec ? 1 : std::max<uintmax_t>(size, 1);
+        }
+    return 0;
+}
+}  // namespace
+
+// Ctrl+C keeps what was captured, complete and under its final name: the video
+// playable (ffprobe reads it back before it is kept), a folder's frames with their
+// soundtrack cut to match. Before the first frame there is nothing to keep, and
+// nothing is left: no video, no soundtrack, no folder the capture made.
 TEST(CaptureCommandLine, InterruptedVideoIsPlayableWithWhatWasCaptured) {
     ScratchDir out;
     std::string video = out.file("whole.mp4");
-    // Ctrl+C once ffmpeg has written some pictures.
-    ProcessResult run = runCapture({"--size", size(), "--out", video}, captureDataDir(), "", [&] {
-        std::error_code ec;
-        return fs::exists(video, ec) && fs::file_size(video, ec) > 20000;
-    });
+    ProcessResult run = runCapture({"--size", size(), "--out", video}, captureDataDir(), "",
+                                   [&] { return stagedSize(out.path(), "whole.mp4") > 20000; });
     EXPECT_EQ(run.exitCode, 130) << run.errorText;
     EXPECT_NE(run.errorText.find("interrupted"), std::string::npos) << run.errorText;
+    EXPECT_EQ(folderListing(out.path()), std::vector<std::string>{"whole.mp4"});
     auto fields = probe(video);
     ASSERT_EQ(fields["codec_type"].size(), 2u);
     int frames = std::stoi(fields["nb_read_frames"][0]);
@@ -227,7 +291,6 @@ TEST(CaptureCommandLine, InterruptedVideoIsPlayableWithWhatWasCaptured) {
     EXPECT_NEAR(std::stod(fields["duration"][0]), frames / 60.0, 0.02);
     EXPECT_NEAR(std::stod(fields["duration"][1]), frames / 60.0, 0.05);
 
-    // A folder keeps its whole frames, and its soundtrack is cut to match them.
     std::string folder = out.file("frames");
     run = runCapture({"--size", size(), "--fps", "10", "--out", folder}, captureDataDir(), "", [&] {
         std::error_code ec;
@@ -235,21 +298,34 @@ TEST(CaptureCommandLine, InterruptedVideoIsPlayableWithWhatWasCaptured) {
     });
     EXPECT_EQ(run.exitCode, 130) << run.errorText;
     int pictures = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().extension() != ".png") continue;
+    for (const std::string& name : folderListing(folder)) {
+        if (name == "soundtrack.wav") continue;
         Picture picture;
-        EXPECT_TRUE(readPngFile(entry.path().string(), &picture)) << entry.path();
+        EXPECT_TRUE(readPngFile(folder + "/" + name, &picture)) << name;
         ++pictures;
     }
     EXPECT_GE(pictures, 5);
     EXPECT_LT(pictures, showEnd * 10);
     EXPECT_EQ(fs::file_size(folder + "/soundtrack.wav"), 44u + uintmax_t(pictures) * captureSoundRate / 10 * 2);
+
+    // Stopped while the assets load: the outputs are staged by then.
+    for (const char* name : {"early.mkv", "early"}) {
+        ScratchDir empty;
+        const std::string target = empty.file(name);
+        run = runCapture({"--size", size(), "--from", "100", "--out", target}, captureDataDir(), "", [&] {
+            return stagedSize(empty.path(), name) > 0 || stagedSize(target, "soundtrack.wav") > 0;
+        });
+        EXPECT_EQ(run.exitCode, 130) << name << ": " << run.errorText;
+        EXPECT_NE(run.errorText.find("nothing captured"), std::string::npos) << run.errorText;
+        EXPECT_EQ(folderListing(empty.path()), std::vector<std::string>{}) << name;
+    }
 }
 
 TEST(CaptureCommandLine, FailuresExitOneWithAClearMessage) {
     ScratchDir out, empty;
     fs::create_directories(empty.file("elsewhere"));
     out.write("plain-file", "x");
+    out.write("earlier/frame-000001.png", "an earlier capture's");
     struct Case {
         std::vector<std::string> args;
         std::string dir, path, message;
@@ -268,10 +344,16 @@ TEST(CaptureCommandLine, FailuresExitOneWithAClearMessage) {
          captureDataDir(),
          "",
          "cannot write"},
+        // Old frames and new ones would mix.
+        {{"--from", "21", "--to", "22", "--out", out.file("earlier")},
+         captureDataDir(),
+         "",
+         "already holds an earlier capture (frame-000001.png)"},
     };
     for (const Case& c : cases) {
         ProcessResult run = runCapture(c.args, c.dir, c.path);
         EXPECT_EQ(run.exitCode, 1) << c.message;
         EXPECT_NE(run.errorText.find(c.message), std::string::npos) << run.errorText;
     }
+    EXPECT_EQ(folderListing(out.file("earlier")), std::vector<std::string>{"frame-000001.png"});
 }

@@ -1,12 +1,20 @@
-// The capture tool's command line and its frame plans, and the reason its offscreen
-// context cannot be had, all without rendering.
+// The capture tool's command line, its frame plans, its streamed soundtrack and the
+// reason its offscreen context cannot be had, all without rendering.
 #include <gtest/gtest.h>
+#include <ogg/ogg.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <fstream>
 #include <vector>
 
 #include "capture.h"
+#include "gl_test.h"
 #include "platform/offscreen.h"
+#include "sound/ogg_stream.h"
+#include "sound/spectrum.h"
+#include "test_ogg.h"
 
 namespace {
 
@@ -133,6 +141,78 @@ TEST(CaptureHistory, ShortHistoryKeepsEachWindowsLastFrameAndTheTwoBeforeTheTarg
     ASSERT_GE(frames.size(), 3u);
     EXPECT_NEAR(frames[0].time, lastOpening * 1001 / 60000.0, 1e-5);
     EXPECT_NEAR(frames[0].musicSeconds, (lastOpening - 1) * 1001 / 60000.0, 1e-9);
+}
+
+namespace {
+// The Ogg file with the rate field of its identification header (first page) set
+// to rate, the page's checksum made good again.
+std::string withOggRate(std::string bytes, uint32_t rate) {
+    const size_t header = 27 + uint8_t(bytes[26]);
+    for (int i = 0; i < 4; ++i) bytes[header + 12 + i] = char(rate >> (8 * i));
+    ogg_page page;
+    page.header = reinterpret_cast<unsigned char*>(&bytes[0]);
+    page.header_len = long(header);
+    page.body = reinterpret_cast<unsigned char*>(&bytes[header]);
+    page.body_len = 0;
+    for (size_t i = 0; i < header - 27; ++i) page.body_len += uint8_t(bytes[27 + i]);
+    ogg_page_checksum_set(&page);
+    return bytes;
+}
+}  // namespace
+
+// The capture reads the soundtrack forward as it goes. Spectrum and sound must be
+// exactly those of the whole file decoded at once, at any order of requests (going
+// back reads the file again), while the stream is read only as far as asked and
+// holds a short window.
+TEST(CaptureSound, StreamedSpectrumAndSoundAreTheWholeDecodesHoldingAShortWindow) {
+    ScratchDir dir;
+    const std::string path = dir.file("music.ogg");
+    ASSERT_TRUE(writeTestOgg(
+        path, 12.0, [](int64_t f, int c) { return float(std::sin(f * (0.01 + 0.003 * c))); }, 2, 8000));
+    DecodedSound whole;
+    ASSERT_TRUE(decodeOggFile(path, &whole));
+    const std::vector<float> mono = mixToMono(whole);
+    Soundtrack sound;
+    std::string why;
+    ASSERT_TRUE(openSoundtrack(path, &sound, &why)) << why;
+    EXPECT_EQ(sound.readUpTo(), 0);
+
+    // Forward in small steps, across the end, then back.
+    std::vector<double> times;
+    for (double t = 0; t < 13; t += 0.37) times.push_back(t);
+    times.insert(times.end(), {0.03, 11.99, 5.0});
+    size_t mostHeld = 0;
+    for (double t : times) {
+        const int64_t played = soundFramesIn(sound, t);
+        float streamed[256], expected[256];
+        spectrumAt(sound, t, streamed);
+        spectrumOfPlayed(mono, played, expected);
+        EXPECT_EQ(std::memcmp(streamed, expected, sizeof streamed), 0) << "spectrum at " << t;
+        EXPECT_LE(sound.readUpTo(), played + 4096) << "read too far for " << t;
+
+        std::vector<int16_t> pcm;
+        soundPcm16(sound, played, 300, &pcm);
+        int wrong = 0;
+        for (int64_t i = 0; i < 300 * 2; ++i) {
+            float v = played * 2 + i < int64_t(whole.samples.size()) ? whole.samples[size_t(played * 2 + i)] : 0.0f;
+            wrong += pcm[size_t(i)] != int16_t(std::lrint(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
+        }
+        EXPECT_EQ(wrong, 0) << "sound at " << t;
+        mostHeld = std::max(mostHeld, sound.samples.size() / 2);
+    }
+    EXPECT_LT(mostHeld, 50000u) << "the window grew with the soundtrack";
+
+    // A header claiming a rate no capture can carry is refused with its reason, as
+    // is a file that is not Ogg at all.
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    dir.write("huge-rate.ogg", withOggRate(bytes, 2000000000u));
+    EXPECT_FALSE(openSoundtrack(dir.file("huge-rate.ogg"), &sound, &why));
+    EXPECT_NE(why.find("2000000000 Hz"), std::string::npos) << why;
+    EXPECT_FALSE(sound.present);
+    dir.write("text.ogg", "not a soundtrack");
+    EXPECT_FALSE(openSoundtrack(dir.file("text.ogg"), &sound, &why));
+    EXPECT_EQ(why, "not an Ogg Vorbis file");
 }
 
 // This binary holds no other context, so the failed display's teardown touches

@@ -9,10 +9,14 @@
 // (i - 1)/fps, so the audio track is simply the soundtrack from A to A + N/fps.
 #pragma once
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "runtime/timeline_table.h"
+
+struct OggStream;
 
 // ---- command line --------------------------------------------------------------
 
@@ -64,36 +68,47 @@ double musicSecondsAt(const FrameRate& fps, double demoSeconds);
 
 // ---- the soundtrack ------------------------------------------------------------
 
+struct OggStreamCloser {
+    void operator()(OggStream* stream) const;
+};
+
+// The soundtrack read forward as the capture goes, as the live demo streams it: only
+// as far as the frames so far need, holding a short window of recent samples, so
+// memory does not grow with the soundtrack's length. A request that goes back before
+// the window reads the file again from its start.
 struct Soundtrack {
     bool present = false;
     int channels = 2, rate = 44100;
-    std::vector<float> samples;  // interleaved
-    std::vector<float> mono;     // what the spectrum hears
+    std::string path;
+    std::unique_ptr<OggStream, OggStreamCloser> stream;  // null without a soundtrack
+    int64_t first = 0;                                   // stream frame of samples[0]
+    std::vector<float> samples;                          // interleaved, the frames held
+    bool ended = false;                                  // the stream has given all it has
+    int64_t readUpTo() const { return first + int64_t(samples.size()) / channels; }
 };
 
-bool loadSoundtrack(const std::string& path, Soundtrack* sound);
-// False (and an empty, silent soundtrack) when the file is missing or unreadable.
+constexpr int maxSoundRate = 384000;  // beyond it a soundtrack is taken as unreadable
 
-void spectrumAt(const Soundtrack& sound, double musicSeconds, float magnitudes[256]);
+bool openSoundtrack(const std::string& path, Soundtrack* sound, std::string* why);
+// Reads the headers only. False, with the reason, and a silent soundtrack when the
+// file is missing or unreadable, or claims a rate above maxSoundRate.
+
+void spectrumAt(Soundtrack& sound, double musicSeconds, float magnitudes[256]);
 // The demo's FFT of the music heard so far; zeros without a soundtrack.
 
 int64_t soundFramesIn(const Soundtrack& sound, double seconds);
 // Sample frames in that many seconds at the soundtrack's rate, rounded.
 
-void soundPcm16(const Soundtrack& sound, int64_t first, int64_t count, std::vector<int16_t>* pcm);
+void soundPcm16(Soundtrack& sound, int64_t first, int64_t count, std::vector<int16_t>* pcm);
 // Sample frames first .. first + count - 1 as interleaved 16-bit PCM, silence where
 // the soundtrack has ended (or is missing).
-
-bool writeWav(const std::string& path, const Soundtrack& sound, double fromSeconds, int64_t frames, std::string* error);
-// 16-bit PCM WAV of frames sample frames starting at fromSeconds of the music,
-// silence where the soundtrack has ended (or is missing).
 
 // ---- rendering -----------------------------------------------------------------
 
 bool startCaptureRenderer(int width, int height, std::string* error);
 // Offscreen context of that size, then the demo's own loadAssets from ./data.
 
-void renderPlannedFrame(const PlannedFrame& frame, const Soundtrack& sound);
+void renderPlannedFrame(const PlannedFrame& frame, Soundtrack& sound);
 // musicSpectrum from the soundtrack, then the demo's frame at frame.time. A quiet
 // frame is rasterised into a single pixel only: the GL state it leaves is exactly
 // that of a full frame (scenes never touch the scissor), at a fraction of the cost.
@@ -102,9 +117,60 @@ void readFrame(int width, int height, std::vector<uint8_t>* rgb);
 // The picture as RGB rows, top row first.
 
 // ---- outputs -------------------------------------------------------------------
+//
+// Every file is written under a temporary name beside its final one (".name.XXXXXX")
+// and renamed into place only once it is complete and on disk: a failure leaves
+// whatever had the final name untouched and no debris.
+
+struct StagedFile {
+    std::string path;       // the final name
+    std::string temporary;  // empty once committed or discarded
+    std::FILE* file = nullptr;
+    StagedFile() = default;
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+    ~StagedFile();  // discards what was not committed
+};
+
+bool stageFile(const std::string& path, StagedFile* staged, std::string* error);
+// Creates the temporary file, open for writing, with the mode a new file gets.
+
+bool commitFile(StagedFile* staged, std::string* error);
+// Flushes, syncs and closes the temporary, then renames it to the final name; false,
+// with the reason, when any step fails (the temporary is then removed).
+
+void discardFile(StagedFile* staged);
+// Closes and removes the temporary.
+
+void removeStagedLeftovers();
+// Removes every temporary not yet committed or discarded: for an exit that skips
+// the destructors (a start-up failure ends the process from inside loadAssets).
+
+bool writePngTo(StagedFile* staged, int width, int height, const uint8_t* rgb, int compression, std::string* error);
+// RGB PNG into the staged file (commit it afterwards); compression 0 (fastest) .. 9
+// (smallest).
 
 bool writePng(const std::string& path, int width, int height, const uint8_t* rgb, int compression, std::string* error);
-// RGB PNG; compression 0 (fastest) .. 9 (smallest).
+// The same, staged and committed.
+
+struct WavWriter {
+    StagedFile file;
+    int channels = 2, rate = 44100;
+    int64_t frames = 0;  // written so far
+};
+
+bool startWav(const std::string& path, int channels, int rate, int64_t plannedFrames, WavWriter* wav,
+              std::string* error);
+// Stages a 16-bit PCM WAV; refuses a span of plannedFrames too long for the format.
+
+bool addWavFrames(WavWriter* wav, const std::vector<int16_t>& pcm, std::string* error);
+
+bool finishWav(WavWriter* wav, std::string* error);
+// Sets the header's sizes to the frames written and commits the file.
+
+bool holdsFrames(const std::string& folder, std::string* found);
+// True when the folder holds frame-*.png files or a soundtrack.wav (the first one
+// found named in *found).
 
 struct FrameFolder;
 
@@ -119,21 +185,34 @@ bool addFolderFrame(FrameFolder* folder, int64_t number, const std::vector<uint8
 bool finishFrameFolder(FrameFolder* folder, std::string* error);
 // Waits for the queued pictures; false when any could not be written.
 
+void removeFrames(const std::string& folder, int64_t count);
+// Removes frame-000001.png up to the count'th again: a capture that failed, or was
+// stopped before it had anything to keep.
+
 std::string findProgram(const std::string& name);
 // The program's full path found on PATH, empty when it is not there.
 
 struct VideoEncoder;
 
-VideoEncoder* startVideoEncoder(const std::string& ffmpeg, const std::string& out, int width, int height,
-                                const FrameRate& fps, int channels, int rate, std::string* error);
+VideoEncoder* startVideoEncoder(const std::string& ffmpeg, StagedFile* out, int width, int height, const FrameRate& fps,
+                                int channels, int rate, std::string* error);
 // Starts ffmpeg in a process group of its own (Ctrl+C reaches only us, so we can
 // finish the file cleanly), reading raw RGB frames from one pipe and 16-bit PCM
-// from another. Pictures and sound go in frame by frame, so wherever the capture
-// stops both tracks stop together.
+// from another, writing to the staged file's temporary name (as a file, whatever
+// the name looks like, with the muxer named by the final name's extension).
+// Pictures and sound go in frame by frame, so wherever the capture stops both
+// tracks stop together.
 
 bool writeVideoFrame(VideoEncoder* encoder, const uint8_t* rgb, size_t rgbBytes, const std::vector<int16_t>& pcm);
 // One picture and the sound that plays while it is shown. False when ffmpeg has
 // gone away.
 
 bool finishVideoEncoder(VideoEncoder* encoder, std::string* error);
-// Closes the pipe, waits for ffmpeg to write the file; false when it failed.
+// Closes the pipes and waits for ffmpeg; false when it failed. The file stays
+// staged: verify it, then commit it.
+
+bool verifyVideo(const std::string& ffprobe, const std::string& file, int64_t frames, double soundSeconds,
+                 std::string* error);
+// ffprobe reads the file back: it must hold exactly `frames` video frames and an
+// audio track that ends within one audio packet of soundSeconds. ffmpeg may exit 0
+// although its last writes failed; this is what tells.

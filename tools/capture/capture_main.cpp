@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "capture.h"
 #include "runtime/manifest.h"
@@ -45,23 +46,62 @@ bool canCreateFile(const std::string& path, std::string* error) {
 }
 
 const char* noFfmpeg =
-    "a video needs the ffmpeg program, which is not installed; install it with "
+    "a video needs the ffmpeg program (and its ffprobe), which is not installed; install it with "
     "'sudo apt-get install ffmpeg', or capture to a folder of PNG frames instead";
 
-// Output problems show before the assets are loaded and anything is rendered.
-bool checkOutput(const CaptureOptions& o, std::string* error) {
+// What a capture writes. Staged before anything is rendered, so that output problems
+// show at once; nothing takes its final name before it is complete.
+struct Output {
+    StagedFile file;  // the picture or the video
+    WavWriter wav;    // a folder's soundtrack
+    std::string ffmpeg, ffprobe;
+};
+
+// Folders this run made, deepest first, removed again at exit when nothing was kept
+// in them. At exit, also the temporaries of files not finished: start-up can end
+// the process from inside loadAssets (a JPEG picture that cannot be read).
+std::vector<std::string> madeFolders;
+void removeLeftovers() {
+    removeStagedLeftovers();
+    for (const std::string& folder : madeFolders) rmdir(folder.c_str());
+}
+
+bool checkOutput(const CaptureOptions& o, Output* output, std::string* error) {
     if (o.kind == OutputKind::folder) {
         std::error_code ec;
+        std::string found;
+        // Old frames and new ones must never mix: a longer earlier capture would leave
+        // its last frames after ours.
+        if (holdsFrames(o.out, &found)) {
+            *error = o.out + " already holds an earlier capture (" + found +
+                     "); give a new or empty folder, or remove its frames first";
+            return false;
+        }
+        for (fs::path folder = o.out; !folder.empty() && !fs::exists(folder, ec); folder = folder.parent_path())
+            madeFolders.push_back(folder.string());
         fs::create_directories(o.out, ec);
-        if (fs::is_directory(o.out, ec)) return true;
-        *error = "cannot make the folder " + o.out;
-        return false;
+        if (!fs::is_directory(o.out, ec)) {
+            *error = "cannot make the folder " + o.out;
+            return false;
+        }
+        return true;
     }
-    if (o.kind == OutputKind::video && findProgram("ffmpeg").empty()) {
-        *error = noFfmpeg;
-        return false;
+    if (o.kind == OutputKind::video) {
+        output->ffmpeg = findProgram("ffmpeg");
+        output->ffprobe = findProgram("ffprobe");
+        if (output->ffmpeg.empty() || output->ffprobe.empty()) {
+            *error = noFfmpeg;
+            return false;
+        }
     }
     return canCreateFile(o.out, error);
+}
+
+bool stageOutput(const CaptureOptions& o, const Soundtrack& sound, Output* output, std::string* error) {
+    if (o.kind != OutputKind::folder) return stageFile(o.out, &output->file, error);
+    int64_t soundFrames = soundFramesIn(sound, o.from + o.fps.seconds(o.frameCount)) - soundFramesIn(sound, o.from);
+    return startWav((fs::path(o.out) / "soundtrack.wav").string(), sound.channels, sound.rate, soundFrames,
+                    &output->wav, error);
 }
 
 std::string clockText(double seconds) {
@@ -88,51 +128,48 @@ struct Progress {
     void summary(const std::string& line) { std::fprintf(stderr, "%s%s\n", terminal ? "\r\033[K" : "", line.c_str()); }
 };
 
-int capturePicture(const CaptureOptions& o, const Soundtrack& sound) {
+const char* nothingCaptured = "vorrend-capture: interrupted before the first frame; nothing captured\n";
+
+int capturePicture(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     std::string error;
-    for (const PlannedFrame& frame : shortHistory(o.fps, o.time)) renderPlannedFrame(frame, sound);
-    renderPlannedFrame({float(o.time), musicSecondsAt(o.fps, o.time), false}, sound);
+    for (const PlannedFrame& frame : shortHistory(o.fps, o.time))
+        if (!interrupted) renderPlannedFrame(frame, sound);
+    if (!interrupted) renderPlannedFrame({float(o.time), musicSecondsAt(o.fps, o.time), false}, sound);
+    if (interrupted) {
+        std::fputs(nothingCaptured, stderr);
+        return 130;
+    }
     std::vector<uint8_t> rgb;
     readFrame(o.width, o.height, &rgb);
-    if (!writePng(o.out, o.width, o.height, rgb.data(), 6, &error)) return failWith(error);
+    if (!writePngTo(&output.file, o.width, o.height, rgb.data(), 6, &error) || !commitFile(&output.file, &error))
+        return failWith(error);
     return 0;
 }
 
-int captureSpan(const CaptureOptions& o, const Soundtrack& sound) {
+int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     std::string error;
     // The sound of frame i is the music from A + (i - 1)/fps to A + i/fps.
     const int64_t soundStart = soundFramesIn(sound, o.from);
     auto soundFramesUpTo = [&](int64_t frames) {
         return soundFramesIn(sound, o.from + o.fps.seconds(frames)) - soundStart;
     };
-    const std::string wavPath = (fs::path(o.out) / "soundtrack.wav").string();
     VideoEncoder* encoder = nullptr;
     FrameFolder* frameFolder = nullptr;
-
     if (o.kind == OutputKind::video) {
-        std::string ffmpeg = findProgram("ffmpeg");
-        if (ffmpeg.empty()) return failWith(noFfmpeg);
-        encoder = startVideoEncoder(ffmpeg, o.out, o.width, o.height, o.fps, sound.channels, sound.rate, &error);
+        encoder = startVideoEncoder(output.ffmpeg, &output.file, o.width, o.height, o.fps, sound.channels, sound.rate,
+                                    &error);
         if (!encoder) return failWith(error);
     } else {
-        // Written first, whole, so an unwritable folder shows before any rendering.
-        if (!writeWav(wavPath, sound, o.from, soundFramesUpTo(o.frameCount), &error)) return failWith(error);
         frameFolder = startFrameFolder(o.out, o.width, o.height);
     }
 
-    // Ctrl+C (or a polite kill) ends the capture after the current frame, leaving a
-    // playable file with what was captured.
-    struct sigaction action = {};
-    action.sa_handler = onInterrupt;
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
-
     Progress progress;
     const double firstShown = o.from + o.fps.seconds(1);
-    for (const PlannedFrame& frame : shortHistory(o.fps, firstShown)) renderPlannedFrame(frame, sound);
+    for (const PlannedFrame& frame : shortHistory(o.fps, firstShown))
+        if (!interrupted) renderPlannedFrame(frame, sound);
 
+    // Ctrl+C (or a polite kill) ends the capture after the current frame, keeping
+    // what was captured.
     std::vector<uint8_t> rgb;
     std::vector<int16_t> pcm;
     int64_t done = 0;
@@ -141,15 +178,15 @@ int captureSpan(const CaptureOptions& o, const Soundtrack& sound) {
         double seconds = o.from + o.fps.seconds(i);
         renderPlannedFrame({float(seconds), musicSecondsAt(o.fps, seconds), false}, sound);
         readFrame(o.width, o.height, &rgb);
+        int64_t soundFrom = soundFramesUpTo(i - 1);
+        soundPcm16(sound, soundStart + soundFrom, soundFramesUpTo(i) - soundFrom, &pcm);
         if (encoder) {
-            int64_t soundFrom = soundFramesUpTo(i - 1);
-            soundPcm16(sound, soundStart + soundFrom, soundFramesUpTo(i) - soundFrom, &pcm);
             if (!writeVideoFrame(encoder, rgb.data(), rgb.size(), pcm)) {
                 error = "ffmpeg stopped taking frames";
                 failed = true;
                 break;
             }
-        } else if (!addFolderFrame(frameFolder, i, rgb, &error)) {
+        } else if (!addFolderFrame(frameFolder, i, rgb, &error) || !addWavFrames(&output.wav, pcm, &error)) {
             failed = true;
             break;
         }
@@ -159,22 +196,27 @@ int captureSpan(const CaptureOptions& o, const Soundtrack& sound) {
 
     std::string finishError;
     bool finished = encoder ? finishVideoEncoder(encoder, &finishError) : finishFrameFolder(frameFolder, &finishError);
-    if (interrupted && done == 0) {
-        // Nothing to keep: a video without pictures is no file at all.
-        if (o.kind == OutputKind::video) std::remove(o.out.c_str());
-        std::fprintf(stderr, "vorrend-capture: interrupted before the first frame; nothing captured\n");
-        return 130;
-    }
     if (!finished && !failed) {
         error = finishError;
         failed = true;
     }
-    if (o.kind == OutputKind::folder && !failed && done < o.frameCount) {
-        // Stopped early: cut the soundtrack to the frames there are.
-        std::string wavError;
-        writeWav(wavPath, sound, o.from, soundFramesUpTo(done), &wavError);
+    // Kept only when complete: the video as ffprobe reads it back, the frames with
+    // their soundtrack.
+    if (!failed && done > 0) {
+        if (encoder)
+            failed = !verifyVideo(output.ffprobe, output.file.temporary, done,
+                                  double(soundFramesUpTo(done)) / sound.rate, &error) ||
+                     !commitFile(&output.file, &error);
+        else
+            failed = !finishWav(&output.wav, &error);
     }
+    // The frame that failed may have been queued, and written, already.
+    if (frameFolder && (failed || done == 0)) removeFrames(o.out, done + 1);
     if (failed) return failWith(error);
+    if (done == 0) {
+        std::fputs(nothingCaptured, stderr);
+        return 130;
+    }
 
     char line[600];
     std::snprintf(line, sizeof line,
@@ -198,18 +240,32 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vorrend-capture: %s\n%s", error.c_str(), captureUsage());
         return 1;
     }
+    std::atexit(removeLeftovers);
+    // From here Ctrl+C (or a polite kill) only sets a flag: the capture stops at the
+    // next frame and keeps, or removes, what it wrote.
+    struct sigaction action = {};
+    action.sa_handler = onInterrupt;
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
     std::error_code ec;
     if (!fs::is_directory(dataRoot, ec))
         return failWith("no " + std::string(dataRoot) + " folder in " + fs::current_path(ec).string() +
                         "; run it in the folder that holds the demo's " + dataRoot);
 
-    if (!checkOutput(options, &error)) return failWith(error);
+    Output output;
+    if (!checkOutput(options, &output, &error)) return failWith(error);
     Soundtrack sound;
     const std::string soundtrack = dataPath(soundtrackFile);
-    if (!loadSoundtrack(soundtrack, &sound) && options.kind != OutputKind::picture)
-        std::fprintf(stderr, "vorrend-capture: no readable %s; the soundtrack will be silent\n", soundtrack.c_str());
+    std::string why;
+    if (!openSoundtrack(soundtrack, &sound, &why) && options.kind != OutputKind::picture)
+        std::fprintf(stderr, "vorrend-capture: no readable %s (%s); the soundtrack will be silent\n",
+                     soundtrack.c_str(), why.c_str());
+    if (!stageOutput(options, sound, &output, &error)) return failWith(error);
 
     if (!startCaptureRenderer(options.width, options.height, &error))
         return failWith("no offscreen OpenGL context: " + error);
-    return options.single ? capturePicture(options, sound) : captureSpan(options, sound);
+    return options.single ? capturePicture(options, sound, output) : captureSpan(options, sound, output);
 }

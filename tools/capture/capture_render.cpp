@@ -110,7 +110,7 @@ bool startCaptureRenderer(int width, int height, std::string* error) {
     return true;
 }
 
-void renderPlannedFrame(const PlannedFrame& frame, const Soundtrack& sound) {
+void renderPlannedFrame(const PlannedFrame& frame, Soundtrack& sound) {
     spectrumAt(sound, frame.musicSeconds, musicSpectrum);
     if (frame.quiet) {
         glEnable(GL_SCISSOR_TEST);

@@ -1,99 +1,122 @@
-// The soundtrack as the capture hears it: decoded once, a spectrum per frame, and
-// the span of a capture written out as WAV.
+// The soundtrack as the capture hears it: read forward a window at a time, a
+// spectrum per frame, and the sound of each frame as 16-bit PCM.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "capture.h"
 #include "sound/ogg_stream.h"
 #include "sound/spectrum.h"
 
-bool loadSoundtrack(const std::string& path, Soundtrack* sound) {
+void OggStreamCloser::operator()(OggStream* stream) const { closeOggStream(stream); }
+
+namespace {
+
+// The spectrum looks 512 frames back from the music's position, and the sound of a
+// frame starts there: a request never starts more than that (and a frame of
+// rounding) before the end of the one before it. The window keeps twice as much.
+constexpr int64_t keepBehind = 1024;
+constexpr int64_t readChunk = 4096;
+
+bool reopen(Soundtrack* sound, std::string* why) {
+    int channels = 0, rate = 0;
+    sound->stream.reset(openOggStream(sound->path.c_str(), &channels, &rate, why));
+    sound->first = 0;
+    sound->samples.clear();
+    sound->ended = false;
+    if (!sound->stream) return false;
+    if (channels != sound->channels || rate != sound->rate) {
+        *why = "the file changed while it was read";
+        sound->stream.reset();
+        return false;
+    }
+    return true;
+}
+
+// Frames from .. to - 1 held as far as the stream has them; frames before
+// from - keepBehind may be dropped.
+void holdFrames(Soundtrack& sound, int64_t from, int64_t to) {
+    if (!sound.present) return;
+    std::string why;
+    // Frames before 0 are silence, not a reason to go back.
+    if (std::max<int64_t>(from, 0) < sound.first && !reopen(&sound, &why)) {
+        sound.ended = true;  // the music just stops, as when a file is cut short
+        return;
+    }
+    const int channels = sound.channels;
+    while (!sound.ended && sound.readUpTo() < to) {
+        // Forget what no later request can want, in large steps, so the copying stays
+        // cheap.
+        int64_t dead = std::min(from - keepBehind, sound.readUpTo()) - sound.first;
+        if (dead > 8 * readChunk) {
+            sound.samples.erase(sound.samples.begin(), sound.samples.begin() + dead * channels);
+            sound.first += dead;
+        }
+        size_t held = sound.samples.size();
+        int64_t want = std::min(readChunk, to - sound.readUpTo());
+        sound.samples.resize(held + size_t(want * channels));
+        int64_t got = readOggFrames(sound.stream.get(), sound.samples.data() + held, want);
+        sound.samples.resize(held + size_t(got * channels));
+        if (got == 0) sound.ended = true;
+    }
+}
+
+// The frame's samples, or null outside what the soundtrack holds (silence).
+const float* frameAt(const Soundtrack& sound, int64_t frame) {
+    if (frame < sound.first || frame >= sound.readUpTo()) return nullptr;
+    return sound.samples.data() + size_t(frame - sound.first) * size_t(sound.channels);
+}
+
+}  // namespace
+
+bool openSoundtrack(const std::string& path, Soundtrack* sound, std::string* why) {
     *sound = Soundtrack();
-    DecodedSound decoded;
-    if (!decodeOggFile(path, &decoded) || decoded.channels < 1 || decoded.rate < 1) return false;
-    sound->present = true;
-    sound->channels = decoded.channels;
-    sound->rate = decoded.rate;
-    sound->mono = mixToMono(decoded);
-    sound->samples = std::move(decoded.samples);
+    Soundtrack opened;
+    opened.path = path;
+    int channels = 0, rate = 0;
+    opened.stream.reset(openOggStream(path.c_str(), &channels, &rate, why));
+    if (!opened.stream) return false;
+    // Every frame's sound is rate / fps samples: a header claiming millions of them
+    // a second would make each frame's sound enormous.
+    if (rate > maxSoundRate) {
+        *why = "a sample rate of " + std::to_string(rate) + " Hz, above the " + std::to_string(maxSoundRate) +
+               " Hz a capture takes";
+        return false;
+    }
+    opened.present = true;
+    opened.channels = channels;
+    opened.rate = rate;
+    *sound = std::move(opened);
     return true;
 }
 
 int64_t soundFramesIn(const Soundtrack& sound, double seconds) { return std::llround(seconds * sound.rate); }
 
-void spectrumAt(const Soundtrack& sound, double musicSeconds, float magnitudes[256]) {
+void spectrumAt(Soundtrack& sound, double musicSeconds, float magnitudes[256]) {
     if (!sound.present) {
         std::fill(magnitudes, magnitudes + 256, 0.0f);
         return;
     }
-    spectrumOfPlayed(sound.mono, soundFramesIn(sound, musicSeconds), magnitudes);
+    // The 512 frames just before the music's position, zeros before its start and
+    // after its end.
+    const int64_t played = soundFramesIn(sound, musicSeconds);
+    holdFrames(sound, played - 512, played);
+    float samples[512];
+    for (int n = 0; n < 512; ++n) {
+        const float* frame = frameAt(sound, played - 512 + n);
+        samples[n] = frame ? monoOf(frame, sound.channels) : 0.0f;
+    }
+    fft512Magnitudes(samples, magnitudes);
 }
 
-void soundPcm16(const Soundtrack& sound, int64_t first, int64_t count, std::vector<int16_t>* pcm) {
+void soundPcm16(Soundtrack& sound, int64_t first, int64_t count, std::vector<int16_t>* pcm) {
     const int channels = sound.channels;
-    const int64_t available = int64_t(sound.samples.size()) / channels;
+    holdFrames(sound, first, first + count);
     pcm->resize(size_t(count * channels));
-    for (int64_t i = 0; i < count; ++i)
+    for (int64_t i = 0; i < count; ++i) {
+        const float* frame = frameAt(sound, first + i);
         for (int c = 0; c < channels; ++c) {
-            int64_t f = first + i;
-            // Past the end (or without a soundtrack) the music is silent.
-            float v = f >= 0 && f < available ? sound.samples[size_t(f * channels + c)] : 0.0f;
+            float v = frame ? frame[c] : 0.0f;
             (*pcm)[size_t(i * channels + c)] = int16_t(std::lrint(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
         }
-}
-
-namespace {
-void put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-    put16(out, v & 0xffff);
-    put16(out, v >> 16);
-}
-}  // namespace
-
-bool writeWav(const std::string& path, const Soundtrack& sound, double fromSeconds, int64_t frames,
-              std::string* error) {
-    const int channels = sound.channels;
-    const int64_t first = soundFramesIn(sound, fromSeconds);
-    const uint64_t dataBytes = uint64_t(frames) * channels * 2;
-    if (dataBytes > 0xffffffffull - 36) {
-        *error = "the soundtrack span is too long for a WAV file";
-        return false;
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        *error = "cannot write " + path;
-        return false;
-    }
-    std::vector<uint8_t> bytes;
-    bytes.reserve(44);
-    bytes.insert(bytes.end(), {'R', 'I', 'F', 'F'});
-    put32(bytes, uint32_t(36 + dataBytes));
-    bytes.insert(bytes.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put32(bytes, 16);  // fmt chunk size
-    put16(bytes, 1);   // PCM
-    put16(bytes, uint32_t(channels));
-    put32(bytes, uint32_t(sound.rate));
-    put32(bytes, uint32_t(sound.rate) * channels * 2);  // bytes per second
-    put16(bytes, uint32_t(channels * 2));               // bytes per frame
-    put16(bytes, 16);                                   // bits per sample
-    bytes.insert(bytes.end(), {'d', 'a', 't', 'a'});
-    put32(bytes, uint32_t(dataBytes));
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-
-    std::vector<int16_t> pcm;
-    const int64_t chunkFrames = 16384;
-    for (int64_t done = 0; ok && done < frames; done += chunkFrames) {
-        int64_t count = std::min(chunkFrames, frames - done);
-        soundPcm16(sound, first + done, count, &pcm);
-        bytes.clear();
-        for (int16_t v : pcm) put16(bytes, uint16_t(v));
-        ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    }
-    if (std::fclose(file) != 0) ok = false;
-    if (!ok) *error = "cannot write " + path;
-    return ok;
 }
