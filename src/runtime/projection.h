@@ -3,4 +3,5 @@
 
 void setProjection(int width, int height);
 // Viewport = the picture at (pictureOriginX, pictureOriginY) (height 0 counts as 1),
-// gluPerspective(45, 1, 1, 1000), modelview identity. Needs a current context.
+// the standard lens (scenes/scene_setup.h: 45 degrees, aspect 1, depth 1 to 1000),
+// modelview identity. Needs a current context.

@@ -9,37 +9,18 @@
 
 #include "runtime/assets.h"
 #include "runtime/clock.h"
+#include "scenes/scene_setup.h"
 #include "scenes/scenes.h"
 #include "scenes/sprite.h"
-
-namespace {
-
-const float fogGrey[4] = {0.5f, 0.5f, 0.5f, 1.0f};
-
-// w = 1: a lamp at (30, 30, 50), up and right behind the viewer. Across the wide
-// water the direction to it changes, so the surface shades from near to far
-// instead of showing one flat tone; the tunnel uses the same lamp, so the ship
-// looks lit alike in both.
-const float lightPosition[4] = {30.0f, 30.0f, 50.0f, 1.0f};
-
-}  // namespace
 
 void drawShipScene() {
     // The clear comes before the clear colour, so it uses the previous frame's:
     // black on the first frame of each window, this scene's grey after.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.8f, 0.8f, 0.8f, 1.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    beginLitFrame(0.8f);
 
     // Set before the camera: transformed by whatever modelview the previous frame
     // left (the identity after any frame of this scene).
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    switchOnLamp();
 
     glEnable(GL_FOG);
     glFogf(GL_FOG_START, 8);
@@ -47,10 +28,7 @@ void drawShipScene() {
     glFogi(GL_FOG_MODE, GL_LINEAR);
     glFogfv(GL_FOG_COLOR, fogGrey);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
+    setLens(standardFovy);
 
     // The water's picture drifts: a texture-matrix offset, popped after the water.
     glMatrixMode(GL_TEXTURE);

@@ -2,21 +2,24 @@
 
 #include <GL/gl.h>
 
-void drawSprite(uint32_t texture) {
+void drawSpriteSpan(uint32_t texture, float sLeft, float sRight) {
     glBindTexture(GL_TEXTURE_2D, texture);
     // Clockwise from the top left as the default eye sees it; t = 0 is the top row
-    // of the picture, so pictures stand upright and unmirrored.
+    // of the picture, so pictures stand upright.
     glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
+    glTexCoord2f(sLeft, 0);
     glVertex3f(-1, 1, 1);
-    glTexCoord2f(1, 0);
+    glTexCoord2f(sRight, 0);
     glVertex3f(1, 1, 1);
-    glTexCoord2f(1, 1);
+    glTexCoord2f(sRight, 1);
     glVertex3f(1, -1, 1);
-    glTexCoord2f(0, 1);
+    glTexCoord2f(sLeft, 1);
     glVertex3f(-1, -1, 1);
     glEnd();
 }
+
+// s from 0 on the left to 1 on the right: unmirrored.
+void drawSprite(uint32_t texture) { drawSpriteSpan(texture, 0, 1); }
 
 void drawSpritePop(uint32_t texture) {
     drawSprite(texture);

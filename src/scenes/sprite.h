@@ -4,7 +4,10 @@
 #pragma once
 #include <cstdint>
 
-void drawSprite(uint32_t texture);     // bind, then the quad
+void drawSprite(uint32_t texture);  // bind, then the quad
+// The same quad with s running from sLeft at its left edge to sRight at its right:
+// (1, 0) mirrors the picture, (u, u + 1) scrolls it by u.
+void drawSpriteSpan(uint32_t texture, float sLeft, float sRight);
 void drawSpritePop(uint32_t texture);  // drawSprite, then glPopMatrix
 void beginAdditiveLayer();             // push; lighting off; blend (ONE, ONE)
 void beginAdditiveOverlay();           // identity; push; white; blend (ONE, ONE)

@@ -2,24 +2,20 @@
 // axis, pushed by the music, while the additive credits strip crosses the bottom of
 // the screen from right to left.
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include "runtime/assets.h"
 #include "runtime/clock.h"
 #include "runtime/timeline.h"
+#include "scenes/scene_setup.h"
 #include "scenes/scenes.h"
+#include "scenes/sprite.h"
 
 void drawTorusScene() {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(150.0, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-
-    glLoadIdentity();
-    gluLookAt(0, 0, -19, 0, 0, 0, 0, 1, 0);
+    setLens(150.0);
+    lookAtOriginFrom(19);
 
     // Torus: opaque, and otherwise in the treasure room's state: no depth test (its
     // triangles are painted in index order), unlit, unfogged, white. The music
@@ -42,16 +38,6 @@ void drawTorusScene() {
     glBlendFunc(GL_ONE, GL_ONE);
     glScalef(200.0f, 20.0f, 20.0f);
     glTranslatef(float(t106 * 0.3 - 3.0), -6.2f, 0.0f);
-    glBindTexture(GL_TEXTURE_2D, texCred);
-    glBegin(GL_QUADS);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(-1.0f, 1.0f, 1.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(1.0f, 1.0f, 1.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(1.0f, -1.0f, 1.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(-1.0f, -1.0f, 1.0f);
-    glEnd();
+    drawSpriteSpan(texCred, 1.0f, 0.0f);
     glPopMatrix();
 }

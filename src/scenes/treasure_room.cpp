@@ -3,13 +3,13 @@
 // tumble and jump with the music; then the room picture, the scrolling greetings
 // strip, the treasure picture and the screen frame.
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 
 #include "runtime/assets.h"
 #include "runtime/clock.h"
 #include "runtime/timeline.h"
+#include "scenes/scene_setup.h"
 #include "scenes/scenes.h"
 #include "scenes/sprite.h"
 
@@ -82,13 +82,8 @@ void drawTreasureRoomScene() {
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-
-    glLoadIdentity();
-    gluLookAt(0, 0, -35, 0, 0, 0, 0, 1, 0);
+    setLens(standardFovy);
+    lookAtOriginFrom(35);
 
     // Cube, 4 units in front of the eye and 2 up, spinning 10 degrees a second.
     // Drawn in the state the previous frame left: no depth test (its triangles
@@ -158,18 +153,8 @@ void drawTreasureRoomScene() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glScalef(200.0f, 10.0f, 20.0f);
     glTranslatef(0.0f, -4.0f, -10.0f);
-    glBindTexture(GL_TEXTURE_2D, texGreet);
     double u = 0.2 * demoTime;
-    glBegin(GL_QUADS);
-    glTexCoord2f(float(u), 0.0f);
-    glVertex3f(-1.0f, 1.0f, 1.0f);
-    glTexCoord2f(float(u + 1.0), 0.0f);
-    glVertex3f(1.0f, 1.0f, 1.0f);
-    glTexCoord2f(float(u + 1.0), 1.0f);
-    glVertex3f(1.0f, -1.0f, 1.0f);
-    glTexCoord2f(float(u), 1.0f);
-    glVertex3f(-1.0f, -1.0f, 1.0f);
-    glEnd();
+    drawSpriteSpan(texGreet, float(u), float(u + 1.0));
     glPopMatrix();
 
     // Treasure picture, upper left, at eye depth 2.

@@ -3,36 +3,19 @@
 // additive whirlpools and the screen frame on top. Motion runs on t71; only the
 // texture drift runs on demoTime.
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 
 #include "runtime/assets.h"
 #include "runtime/clock.h"
+#include "scenes/scene_setup.h"
 #include "scenes/scenes.h"
 #include "scenes/sprite.h"
-
-namespace {
-
-const float fogGrey[4] = {0.5f, 0.5f, 0.5f, 1.0f};
-
-// A point light at (30, 30, 50) in eye space, up and right behind the viewer; the
-// same light as the ship scene's so the ship looks lit alike in both. The fourth
-// value is given explicitly: GL reads four.
-const float lightPosition[4] = {30.0f, 30.0f, 50.0f, 1.0f};
-
-}  // namespace
 
 void drawTunnelScene() {
     // The clear comes before the clear colour, so it uses the previous frame's:
     // the ship scene's light grey on the first frame, this scene's grey after.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    beginLitFrame(0.5f);
 
     // Dense grey fog would swallow the tube within ten units of the eye. The
     // ship scene hands over with fog on, so switch it off here: every frame of
@@ -43,10 +26,7 @@ void drawTunnelScene() {
     glHint(GL_FOG_HINT, GL_DONT_CARE);
     glDisable(GL_FOG);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
+    setLens(standardFovy);
 
     // The water picture streams over the tube: five times the ship scene's drift
     // in s, two and a half times in t.
@@ -55,13 +35,11 @@ void drawTunnelScene() {
     glTranslatef(float(-0.4 * demoTime), float(-0.1 * demoTime), 0.0f);
     glMatrixMode(GL_MODELVIEW);
 
-    // Set before the camera: transformed by the identity the previous frame left.
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    // The ship scene's lamp, set before the camera: transformed by the identity the
+    // previous frame left.
+    switchOnLamp();
 
-    glLoadIdentity();
-    gluLookAt(0, 0, -35, 0, 0, 0, 0, 1, 0);
+    lookAtOriginFrom(35);
 
     // Tunnel: its origin 2 units in front of the eye, its own y axis laid along
     // the line of sight; drawn with the alpha blending the previous frame left.
