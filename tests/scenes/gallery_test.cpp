@@ -87,17 +87,11 @@ TEST_F(Gallery, WithoutTheOpeningTheFadedPictureHidesTheTitle) {
 
 TEST_F(Gallery, LeavesAlphaBlendingAndTheLastOverlaysColour) {
     drawFrameAt(32.0f);
-    GLint src = 0, dst = 0;
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(src, GL_SRC_ALPHA);
-    EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
-    float colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[3], 0.5f);
+    EXPECT_EQ(intParam(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(intParam(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_FLOAT_EQ(float4Param(GL_CURRENT_COLOR)[3], 0.5f);
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     drawFrameAt(25.0f);
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[3], float(1.0 - 6.0 * double(0.2f)));
+    EXPECT_FLOAT_EQ(float4Param(GL_CURRENT_COLOR)[3], float(1.0 - 6.0 * double(0.2f)));
 }

@@ -92,19 +92,13 @@ TEST_F(Opening, LeavesTheStateTheGalleryDrawsIn) {
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint src = 0, dst = 0, bound = 0, depth = 0;
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(src, GL_ONE);
-    EXPECT_EQ(dst, GL_ONE);
-    float colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(intParam(GL_BLEND_SRC), GL_ONE);
+    EXPECT_EQ(intParam(GL_BLEND_DST), GL_ONE);
+    const std::array<float, 4> colour = float4Param(GL_CURRENT_COLOR);
     EXPECT_NEAR(colour[0], std::sin(3.5), 1e-5);
     EXPECT_NEAR(colour[1], std::sin(10.5), 1e-5);
     EXPECT_NEAR(colour[2], std::sin(3.0), 1e-5);
     EXPECT_EQ(colour[3], 1.0f);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(GLuint(bound), texLyn);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, 1);
+    EXPECT_EQ(GLuint(intParam(GL_TEXTURE_BINDING_2D)), texLyn);
+    EXPECT_EQ(intParam(GL_MODELVIEW_STACK_DEPTH), 1);
 }

@@ -92,6 +92,55 @@ void SceneTest::TearDown() {
     invisible = 0;
 }
 
+GLint intParam(GLenum name) {
+    GLint v = 0;
+    glGetIntegerv(name, &v);
+    return v;
+}
+
+float floatParam(GLenum name) {
+    float v = 0;
+    glGetFloatv(name, &v);
+    return v;
+}
+
+std::array<float, 4> float4Param(GLenum name) {
+    std::array<float, 4> v{};
+    glGetFloatv(name, v.data());
+    return v;
+}
+
+bool fillsPolygons() {
+    GLint mode[2] = {};
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    return mode[0] == GL_FILL && mode[1] == GL_FILL;
+}
+
+const HandedOver leftByShip = {true, true, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, {0.8f, 0.8f, 0.8f, 1}};
+const HandedOver leftByTunnel = {false, false, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, {0.5f, 0.5f, 0.5f, 1}};
+const HandedOver leftByTreasureRoom = {false, false, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, {1, 1, 1, 1}};
+
+void enter(const HandedOver& state) {
+    if (state.depthTest)
+        glEnable(GL_DEPTH_TEST);
+    else
+        glDisable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    if (state.fog) {
+        glEnable(GL_FOG);
+        glFogi(GL_FOG_MODE, GL_LINEAR);
+        glFogf(GL_FOG_START, 8.0f);
+        glFogf(GL_FOG_END, 75.0f);
+    } else {
+        glDisable(GL_FOG);
+    }
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(state.blendSrc, state.blendDst);
+    glClearColor(state.clear[0], state.clear[1], state.clear[2], state.clear[3]);
+    glColor4f(1, 1, 1, 1);
+}
+
 void playFrames(float from, float to) {
     for (int i = 0;; ++i) {
         float t = from + float(i) / 60.0f;

@@ -2,6 +2,8 @@
 // small in-memory meshes, a fixture that starts every test from the start-up state
 // with neutral assets, and the arithmetic to find an eye-space point on screen.
 #pragma once
+#include <GL/gl.h>
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -48,6 +50,26 @@ class SceneTest : public GLTest {
     void TearDown() override;
     static uint32_t invisible;
 };
+
+// One GL state value, as glGetIntegerv or glGetFloatv give it.
+GLint intParam(GLenum name);
+float floatParam(GLenum name);
+// Four of them: GL_CURRENT_COLOR, GL_COLOR_CLEAR_VALUE.
+std::array<float, 4> float4Param(GLenum name);
+// Front and back faces both in GL_FILL.
+bool fillsPolygons();
+
+// What one scene hands the next: StateChain checks that each scene leaves it, and the
+// tests of the scene after start from it. Lighting is off after every scene.
+struct HandedOver {
+    bool depthTest;             // with GL_LEQUAL
+    bool fog;                   // GL_LINEAR from 8 to 75
+    GLenum blendSrc, blendDst;  // blending on
+    std::array<float, 4> clear;
+};
+extern const HandedOver leftByShip, leftByTunnel, leftByTreasureRoom;
+// Sets that state, with opaque white as the current colour.
+void enter(const HandedOver& state);
 
 // Frames from `from` up to, not including, `to`, every 1/60 s, as the live demo
 // would draw them: the state chain between scenes included.

@@ -14,12 +14,6 @@ static void spriteAt(float x, float y, float z, uint32_t texture) {
     drawSpritePop(texture);
 }
 
-static GLint modelviewDepth() {
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    return depth;
-}
-
 TEST_F(Sprite, DepthDecidesHowMuchOfTheViewItCovers) {
     // At z = -8 the quad lies at eye depth 7: half-height 1 against 7 tan 22.5 =
     // 2.9, about the middle third of the view (0.345); aspect 1 on the 4:3
@@ -91,38 +85,29 @@ TEST_F(Sprite, LayerFunctionsSetTheirStateAndPushOneMatrix) {
     glTranslatef(0, 0, -5);
     glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
     glEnable(GL_LIGHTING);
-    GLint depth = modelviewDepth();
+    const GLint depth = intParam(GL_MODELVIEW_STACK_DEPTH);
 
     beginAdditiveLayer();  // keeps the matrix and the colour
-    EXPECT_EQ(modelviewDepth(), depth + 1);
-    float m[16], c[4];
+    EXPECT_EQ(intParam(GL_MODELVIEW_STACK_DEPTH), depth + 1);
+    float m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    glGetFloatv(GL_CURRENT_COLOR, c);
     EXPECT_FLOAT_EQ(m[14], -5.0f);
-    EXPECT_FLOAT_EQ(c[0], 0.5f);
+    EXPECT_FLOAT_EQ(float4Param(GL_CURRENT_COLOR)[0], 0.5f);
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint src = 0, dst = 0;
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(src, GL_ONE);
-    EXPECT_EQ(dst, GL_ONE);
+    EXPECT_EQ(intParam(GL_BLEND_SRC), GL_ONE);
+    EXPECT_EQ(intParam(GL_BLEND_DST), GL_ONE);
     drawSpritePop(SceneTest::invisible);
-    EXPECT_EQ(modelviewDepth(), depth);
+    EXPECT_EQ(intParam(GL_MODELVIEW_STACK_DEPTH), depth);
 
     beginAlphaOverlay();  // identity, opaque white
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    glGetFloatv(GL_CURRENT_COLOR, c);
     EXPECT_FLOAT_EQ(m[14], 0.0f);
-    EXPECT_FLOAT_EQ(c[3], 1.0f);
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(src, GL_SRC_ALPHA);
-    EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_FLOAT_EQ(float4Param(GL_CURRENT_COLOR)[3], 1.0f);
+    EXPECT_EQ(intParam(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(intParam(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
     glPopMatrix();
 
-    GLint bound = 0;
     drawSprite(SceneTest::invisible);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(GLuint(bound), SceneTest::invisible);
+    EXPECT_EQ(GLuint(intParam(GL_TEXTURE_BINDING_2D)), SceneTest::invisible);
 }

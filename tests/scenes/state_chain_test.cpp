@@ -18,11 +18,8 @@ const double pi = std::acos(-1.0);
 struct LeftState {
     std::string scene;
     float time;
-    bool depthTest;
-    bool fog;
-    GLenum blendSrc, blendDst;
+    HandedOver state;
     float fovy;
-    float clear[4];
 };
 
 // Clamped as GL clamps it before use.
@@ -30,31 +27,22 @@ float clamp01(double v) { return float(std::clamp(v, 0.0, 1.0)); }
 
 void expectState(const LeftState& s) {
     SCOPED_TRACE(s.scene + " at " + std::to_string(s.time));
-    GLint depthFunc = 0, src = 0, dst = 0, fogMode = 0, matrixMode = 0, polygon[2] = {};
-    EXPECT_EQ(bool(glIsEnabled(GL_DEPTH_TEST)), s.depthTest);
-    if (s.depthTest) {
-        glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
-        EXPECT_EQ(depthFunc, GL_LEQUAL);
+    EXPECT_EQ(bool(glIsEnabled(GL_DEPTH_TEST)), s.state.depthTest);
+    if (s.state.depthTest) {
+        EXPECT_EQ(intParam(GL_DEPTH_FUNC), GL_LEQUAL);
     }
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    EXPECT_EQ(bool(glIsEnabled(GL_FOG)), s.fog);
-    if (s.fog) {
-        float start = 0, end = 0;
-        glGetIntegerv(GL_FOG_MODE, &fogMode);
-        glGetFloatv(GL_FOG_START, &start);
-        glGetFloatv(GL_FOG_END, &end);
-        EXPECT_EQ(fogMode, GL_LINEAR);
-        EXPECT_EQ(start, 8.0f);
-        EXPECT_EQ(end, 75.0f);
+    EXPECT_EQ(bool(glIsEnabled(GL_FOG)), s.state.fog);
+    if (s.state.fog) {
+        EXPECT_EQ(intParam(GL_FOG_MODE), GL_LINEAR);
+        EXPECT_EQ(floatParam(GL_FOG_START), 8.0f);
+        EXPECT_EQ(floatParam(GL_FOG_END), 75.0f);
     }
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(GLenum(src), s.blendSrc);
-    EXPECT_EQ(GLenum(dst), s.blendDst);
+    EXPECT_EQ(GLenum(intParam(GL_BLEND_SRC)), s.state.blendSrc);
+    EXPECT_EQ(GLenum(intParam(GL_BLEND_DST)), s.state.blendDst);
 
-    float colour[4] = {}, clear[4] = {};
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    const std::array<float, 4> colour = float4Param(GL_CURRENT_COLOR), clear = float4Param(GL_COLOR_CLEAR_VALUE);
     if (s.scene == "opening") {
         // The lightning's flicker colour stays current.
         const double t = s.time;
@@ -70,31 +58,24 @@ void expectState(const LeftState& s) {
             EXPECT_EQ(colour[3], 1.0f);
         }
     }
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(clear[i], s.clear[i]) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(clear[i], s.state.clear[i]) << i;
 
     double projection[16], texture[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     EXPECT_NEAR(projection[5], 1 / std::tan(s.fovy / 2 * pi / 180), 1e-6);
 
-    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+    EXPECT_EQ(intParam(GL_MATRIX_MODE), GL_MODELVIEW);
     glGetDoublev(GL_TEXTURE_MATRIX, texture);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(texture[i], i % 5 == 0 ? 1.0 : 0.0) << i;
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
-    glGetIntegerv(GL_POLYGON_MODE, polygon);
-    EXPECT_EQ(polygon[0], GL_FILL);
-    EXPECT_EQ(polygon[1], GL_FILL);
+    EXPECT_TRUE(fillsPolygons());
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
 
     // Every layer pops what it pushed.
-    for (GLenum stack : {GL_MODELVIEW_STACK_DEPTH, GL_PROJECTION_STACK_DEPTH, GL_TEXTURE_STACK_DEPTH}) {
-        GLint depth = 0;
-        glGetIntegerv(stack, &depth);
-        EXPECT_EQ(depth, 1) << stack;
-    }
+    for (GLenum stack : {GL_MODELVIEW_STACK_DEPTH, GL_PROJECTION_STACK_DEPTH, GL_TEXTURE_STACK_DEPTH})
+        EXPECT_EQ(intParam(stack), 1) << stack;
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -128,13 +109,13 @@ TEST_F(StateChain, EveryWindowLeavesTheStateTheNextDrawsIn) {
     musicSpectrum[0] = 0.3f;
     const GLenum one = GL_ONE, alpha = GL_SRC_ALPHA, rest = GL_ONE_MINUS_SRC_ALPHA;
     const LeftState chain[] = {
-        {"opening", 10.0f, false, false, one, one, 45, {0, 0, 0, 0}},
-        {"gallery", 25.0f, false, false, alpha, rest, 45, {0, 0, 0, 0}},
-        {"ship", 50.0f, true, true, alpha, rest, 45, {0.8f, 0.8f, 0.8f, 1}},
-        {"tunnel", 80.0f, false, false, alpha, rest, 45, {0.5f, 0.5f, 0.5f, 1}},
-        {"treasure room", 95.0f, false, false, alpha, rest, 45, {1, 1, 1, 1}},
-        {"torus", 115.0f, false, false, one, one, 150, {0, 0, 0, 0}},
-        {"ship", 135.0f, true, true, alpha, rest, 45, {0.8f, 0.8f, 0.8f, 1}},
+        {"opening", 10.0f, {false, false, one, one, {0, 0, 0, 0}}, 45},
+        {"gallery", 25.0f, {false, false, alpha, rest, {0, 0, 0, 0}}, 45},
+        {"ship", 50.0f, leftByShip, 45},
+        {"tunnel", 80.0f, leftByTunnel, 45},
+        {"treasure room", 95.0f, leftByTreasureRoom, 45},
+        {"torus", 115.0f, {false, false, one, one, {0, 0, 0, 0}}, 150},
+        {"ship", 135.0f, leftByShip, 45},
     };
     // Two frames per window: the first inherits from the scene before, the second
     // from the scene itself.

@@ -22,18 +22,8 @@ PixelPos worldToPixel(double x, double y, double z) {
     return {(1 - lens * x / depth) * 0.5 * GLTest::width, (1 - lens * y / depth) * 0.5 * GLTest::height};
 }
 
-// What the treasure room hands over: no depth test, lighting or fog, alpha
-// blending, white, its white clear colour.
-void enterAfterTreasureRoom() {
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glClearColor(1, 1, 1, 1);
-    glColor4f(1, 1, 1, 1);
-}
-
 void drawTorusAt(float time) {
-    enterAfterTreasureRoom();
+    enter(leftByTreasureRoom);
     setDemoClocks(time);
     drawTorusScene();
 }

@@ -41,16 +41,6 @@ float deformedAt(float time, int vertex, int axis) {
     return objKuleTau.meshes[0].positions[3 * vertex + axis];
 }
 
-// What the tunnel hands over: no depth test, alpha blending, white, its grey.
-void enterAfterTunnel() {
-    glDisable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
-    glColor4f(1, 1, 1, 1);
-}
-
 void drawRoomAt(float time) {
     setDemoClocks(time);
     drawTreasureRoomScene();
@@ -126,7 +116,7 @@ TEST_F(TreasureRoom, ShapeDependsOnTheTimeAloneAndNormalsFollowIt) {
     setDemoClocks(97.3f);
     deformBlob(objKuleTau);
     EXPECT_NE(objKuleTau.meshes[0].positions, first);
-    enterAfterTunnel();
+    enter(leftByTunnel);
     drawRoomAt(101.0f);
     setDemoClocks(90.0f);
     deformBlob(objKuleTau);
@@ -179,7 +169,7 @@ TEST_F(TreasureRoom, MissingOrShortMeshesAreLeftAloneAndTheSceneStillDraws) {
 
     // The scene carries on without its blobs.
     clearAllObjects();
-    enterAfterTunnel();
+    enter(leftByTunnel);
     drawRoomAt(95.0f);
     EXPECT_EQ(pixel(320, 240), (Rgb{255, 255, 255}));
 }
@@ -196,7 +186,7 @@ TEST_F(TreasureRoom, BlobLayerCentreMovesWithTheMusic) {
     Box silent, loud;
     for (float s : {0.0f, 1.0f}) {
         musicSpectrum[0] = s;
-        enterAfterTunnel();
+        enter(leftByTunnel);
         drawRoomAt(92.0f);
         Box& box = s == 0.0f ? silent : loud;
         box = find({0, 200, 0});
@@ -224,7 +214,7 @@ TEST_F(TreasureRoom, CubeSpinsAndBlobsTumbleAboutTheirOwnAxes) {
     objKuleTex3.meshCount = 4;
     for (float time : {102.0f, 103.5f}) {
         SCOPED_TRACE(time);
-        enterAfterTunnel();
+        enter(leftByTunnel);
         drawRoomAt(time);
         const double t = time;
         auto cube = [t] {
@@ -252,7 +242,7 @@ TEST_F(TreasureRoom, WireframeBlobIsDrawnAsLinesAroundTheFilledOne) {
     loadSpheres(sphere);
     objKuleTex3.meshes[0].texture = makeSolidTexture({0, 200, 0, 255});
     objKuleTau.meshes[0].texture = makeSolidTexture({200, 0, 0, 255});
-    enterAfterTunnel();
+    enter(leftByTunnel);
     drawRoomAt(99.0f);
     Box filled = find({0, 200, 0}), wire = find({200, 0, 0});
     EXPECT_GT(filled.count, 1000);
@@ -261,10 +251,7 @@ TEST_F(TreasureRoom, WireframeBlobIsDrawnAsLinesAroundTheFilledOne) {
     EXPECT_LE(wire.left, filled.left);
     EXPECT_GE(wire.right, filled.right);
 
-    GLint mode[2] = {};
-    glGetIntegerv(GL_POLYGON_MODE, mode);
-    EXPECT_EQ(mode[0], GL_FILL);
-    EXPECT_EQ(mode[1], GL_FILL);
+    EXPECT_TRUE(fillsPolygons());
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
     GLint gen = 0;
@@ -286,7 +273,7 @@ TEST_F(TreasureRoom, GreetingsStripScrollsToTheLeft) {
     };
     for (float time : {90.5f, 90.6f}) {
         SCOPED_TRACE(time);
-        enterAfterTunnel();
+        enter(leftByTunnel);
         drawRoomAt(time);
         double x = seam(0.2 * time);
         EXPECT_EQ(pixel(int(x) - 3, row), (Rgb{255, 0, 0}));
@@ -301,7 +288,7 @@ TEST_F(TreasureRoom, PicturesLieWhereTheyShould) {
     texTreasureroom = makeSolidTexture({255, 0, 0, 255});
     texTreasure = makeSolidTexture({0, 0, 255, 255});
     texSkjerm = makeSolidTexture({0, 0, 0, 64});
-    enterAfterTunnel();
+    enter(leftByTunnel);
     drawRoomAt(100.0f);
     const double frame = 1 - 64 / 255.0;
     // Room picture: x -18.5 to -8.5, y -12.5 to -2.5 at eye depth 45.

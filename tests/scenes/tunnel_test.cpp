@@ -13,21 +13,6 @@ namespace {
 const double pi = std::acos(-1.0);
 double rad(double degrees) { return degrees * pi / 180.0; }
 
-// What the ship scene hands over at 71 s: depth test on, fog on, alpha blending,
-// its light grey clear colour, white, identity modelview.
-void enterAfterShipScene() {
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_FOG);
-    glFogi(GL_FOG_MODE, GL_LINEAR);
-    glFogf(GL_FOG_START, 8.0f);
-    glFogf(GL_FOG_END, 75.0f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glClearColor(0.8f, 0.8f, 0.8f, 1.0f);
-    glColor4f(1, 1, 1, 1);
-}
-
 void drawTunnelAt(float time) {
     setDemoClocks(time);
     drawTunnelScene();
@@ -81,7 +66,7 @@ TEST_F(Tunnel, TubeTurnsTenDegreesAtTheStartAndAHundredAtTheEnd) {
 
     for (float time : {71.0f, 86.0f}) {
         SCOPED_TRACE(time);
-        enterAfterShipScene();
+        enter(leftByShip);
         drawTunnelAt(time);
         drawTunnelAt(time);
         // The turn is 10 + 6 * t71 degrees; the eye looks along +z, so the tube's
@@ -109,7 +94,7 @@ TEST_F(Tunnel, FogIsOffFromTheFirstFrameAndTheFogStateIsSet) {
     marker.normals.assign(4, Vec3{0, -1, 0});
     objTunnel = makeObject({marker});
 
-    enterAfterShipScene();
+    enter(leftByShip);
     drawTunnelAt(72.0f);
     Rgb first = pixel(320, 240);
     drawTunnelAt(72.0f);
@@ -137,7 +122,7 @@ TEST_F(Tunnel, ShipCloseUpTurnsAndRocksOnItsOwnClock) {
     for (float time : {71.0f, 86.0f}) {
         for (double later : {0.0, pi / 1.15}) {
             SCOPED_TRACE(testing::Message() << time << " s, demoTime " << later << " s on");
-            enterAfterShipScene();
+            enter(leftByShip);
             setDemoClocks(float(time + later));
             t71 = time - 71.0f;
             drawTunnelScene();
@@ -159,7 +144,7 @@ TEST_F(Tunnel, ShipCloseUpTurnsAndRocksOnItsOwnClock) {
 TEST_F(Tunnel, ShipCloseUpIsUnlitAndUnblended) {
     uint32_t halfClear = makeSolidTexture({200, 40, 0, 128});
     objSkute = makeObject({closeUpBoxAt(4.0f, 0, 0, -2, 0.1f, 0.1f, halfClear)});
-    enterAfterShipScene();
+    enter(leftByShip);
     drawTunnelAt(75.0f);
     drawTunnelAt(75.0f);
     EXPECT_EQ(pixel(320, 240), (Rgb{200, 40, 0}));
@@ -176,7 +161,7 @@ TEST_F(Tunnel, CloseUpNearerThanAWhirlpoolHidesIt) {
     PixelPos besideBox = eyeToPixel(0.45, 0.55, -2);
 
     objSkute = makeObject({closeUpBoxAt(sinceTurn, 0.525f, 0.325f, -1.65f, 0.075f, 0.05f, box)});
-    enterAfterShipScene();
+    enter(leftByShip);
     drawTunnelAt(time);
     drawTunnelAt(time);
     EXPECT_EQ(at(inBox), (Rgb{200, 40, 0}));
@@ -198,7 +183,7 @@ TEST_F(Tunnel, CloseUpNearerThanAWhirlpoolHidesIt) {
 TEST_F(Tunnel, WhirlpoolsAndScreenFrameLieWhereTheyShould) {
     texMalstrom = makeSolidTexture({0, 0, 100, 255});
     texMalstrom2 = makeSolidTexture({0, 100, 0, 255});
-    enterAfterShipScene();
+    enter(leftByShip);
     drawTunnelAt(80.0f);
     drawTunnelAt(80.0f);
     // First: x 0.4 to 0.8, y 0.2 to 0.6 at eye depth 2. Second: x -0.78 to -0.18,
