@@ -9,32 +9,21 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "assets/textures.h"
+#include "bench_clock.h"
 #include "platform/offscreen.h"
 #include "platform/window.h"
 #include "runtime/assets.h"
 #include "test_data.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
-static double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// CPU time of the whole process: on a shared, busy machine a steadier figure than
-// the wall clock (the load is single-threaded).
-static double cpuMs() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
+static double msSince(Clock::time_point start) { return 1e3 * secondsSince(start); }
 
 // Smooth gradients with some texture: compresses like a photograph, not like a
 // flat colour.
@@ -119,11 +108,11 @@ int main() {
         forgetAssets();
         glFinish();
         Clock::time_point start = Clock::now();
-        double cpuStart = cpuMs();
+        double cpuStart = processorSeconds();
         loadAssets(mainWindow);
         glFinish();
         total.push_back(msSince(start));
-        cpu.push_back(cpuMs() - cpuStart);
+        cpu.push_back(1e3 * (processorSeconds() - cpuStart));
 
         // The same three groups again, timed apart.
         forgetAssets();

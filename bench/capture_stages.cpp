@@ -5,7 +5,6 @@
 //
 //   bench_capture_stages [folder] [WxH]   folder holding data/ (default: current)
 #include <GL/gl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,24 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "capture.h"
 #include "runtime/manifest.h"
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// Processor seconds of the whole process, renderer threads included: steadier than
-// wall time on a machine shared with other work.
-double processorSeconds() {
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
-           1e-6 * double(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc > 1 && chdir(argv[1]) != 0) {
@@ -51,7 +35,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    std::printf("start-up (context, assets): %.3f s\n", since(start));
+    std::printf("start-up (context, assets): %.3f s\n", secondsSince(start));
 
     const FrameRate fps{60, 1};
     const struct {
@@ -81,7 +65,7 @@ int main(int argc, char** argv) {
             processor += processorSeconds() - p0;
             renderPlannedFrame({float(t), musicSecondsAt(fps, t), true}, sound);
             glFinish();
-            quiet += since(t3);
+            quiet += secondsSince(t3);
             render += std::chrono::duration<double>(t1 - t0).count();
             read += std::chrono::duration<double>(t2 - t1).count();
             png += std::chrono::duration<double>(t3 - t2).count();
@@ -97,7 +81,7 @@ int main(int argc, char** argv) {
         renderPlannedFrame({144.0f, musicSecondsAt(fps, 144.0), false}, sound);
         readFrame(width, height, &rgb);
         std::printf("picture at 144 s after the %s history (%zu frames): %.3f s\n", whole ? "whole" : "short",
-                    history.size(), since(t0));
+                    history.size(), secondsSince(t0));
     }
     return 0;
 }

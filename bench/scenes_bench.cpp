@@ -6,7 +6,6 @@
 //                           data/objects/kule.ebr there, built-in stand-in assets
 //                           of similar size are used instead.
 #include <GL/gl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "platform/headless.h"
 #include "platform/offscreen.h"
 #include "platform/window.h"
@@ -28,19 +28,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 const int width = 640, height = 480;
-
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// Processor seconds of the whole process, renderer threads included: steadier than
-// wall time on a machine shared with other work.
-double processorSeconds() {
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
-           1e-6 * double(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
-}
 
 uint32_t patternTexture(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
     const int size = 256;
