@@ -14,17 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "runtime/frame_plan.h"
 #include "runtime/timeline_table.h"
 
 struct OggStream;
 
 // ---- command line --------------------------------------------------------------
-
-struct FrameRate {
-    int64_t num = 60, den = 1;  // frames per second = num / den
-    double value() const { return double(num) / double(den); }
-    double seconds(int64_t frames) const { return double(frames) * double(den) / double(num); }
-};
 
 enum class OutputKind { picture, folder, video };
 
@@ -44,27 +39,6 @@ const char* captureUsage();
 bool parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options, std::string* error);
 // Fills options from argv (argv[0] is the program name). False with a reason on a
 // bad argument, size, rate or span.
-
-// ---- frame times ---------------------------------------------------------------
-
-struct PlannedFrame {
-    float time;           // demoTime
-    double musicSeconds;  // how much music has been heard when the frame starts
-    bool quiet;           // history: only its GL state matters, not its picture
-};
-
-std::vector<PlannedFrame> fullHistory(const FrameRate& fps, double firstShown);
-// Every grid frame before firstShown (the demoTime of the first frame written out):
-// the frame history of the live demo running at fps.
-
-std::vector<PlannedFrame> shortHistory(const FrameRate& fps, double firstShown);
-// The frames of fullHistory that decide the state firstShown finds: the last grid
-// frame of every earlier scene window, then the two grid frames just before
-// firstShown. See capture_render.cpp for why this leaves the same state.
-
-double musicSecondsAt(const FrameRate& fps, double demoSeconds);
-// Music heard at the start of a frame at demoSeconds, the music having started with
-// the run's first frame at 1/fps (never negative).
 
 // ---- the soundtrack ------------------------------------------------------------
 
