@@ -5,11 +5,15 @@
 // Shared with SDL's audio thread, under `guard`: the play flag, the count of frames
 // handed to the device, the time of the last callback, and a short history of the
 // mono output that the spectrum is taken from. The decoder itself belongs to the
-// main thread until the first play request and to the callback from then on.
+// main thread until the first play request and to the callback from then on; a
+// seek takes it back for a moment with the device locked.
 #include <SDL.h>
+#include <alsa/asoundlib.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -29,7 +33,7 @@ struct Player {
     SDL_AudioSpec spec = {};  // what the callback delivers: float, device layout
     OggStream* ogg = nullptr;
     SDL_AudioStream* converter = nullptr;  // file layout and rate -> device's
-    int oggChannels = 0;
+    int oggChannels = 0, oggRate = 0;
     std::vector<float> decodeBuffer;
     bool decoderDrained = false;  // everything decoded went into the converter
 
@@ -97,6 +101,11 @@ int64_t heardFrameLocked() {
     return std::max<int64_t>(0, player.framesOut - 2 * buffer + advance);
 }
 
+// ALSA writes its own errors to stderr (eight lines when there is no sound card);
+// the player says in one line what follows for the demo instead. SDL opens the same
+// libasound, so the handler set here is the one its ALSA driver meets.
+void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
 void closeStream() {
     if (player.converter) SDL_FreeAudioStream(player.converter);
     closeOggStream(player.ogg);
@@ -107,6 +116,7 @@ void closeStream() {
 
 bool BASS_Init(int device, uint32_t frequency, uint32_t, DemoWindow, const void*) {
     if (device != 1 || player.device) return false;  // 0 is "no sound"; one init only
+    snd_lib_error_set_handler(quietAlsa);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     SDL_AudioSpec want = {};
     want.freq = int(frequency);
@@ -140,6 +150,7 @@ HSTREAM BASS_StreamCreateFile(bool fromMemory, const char* file, uint64_t offset
     player.ogg = ogg;
     player.converter = converter;
     player.oggChannels = channels;
+    player.oggRate = rate;
     player.decodeBuffer.assign(size_t(1024) * channels, 0.0f);
     return theStream;
 }
@@ -165,6 +176,24 @@ int32_t BASS_ChannelGetData(uint32_t handle, void* buffer, uint32_t length) {
     }
     fft512Magnitudes(samples, static_cast<float*>(buffer));
     return 256 * int32_t(sizeof(float));
+}
+
+uint64_t BASS_ChannelSeconds2Bytes(uint32_t handle, double seconds) {
+    if (handle != theStream || !player.ogg || !(seconds >= 0)) return uint64_t(-1);
+    return uint64_t(std::llround(seconds * player.oggRate)) * uint64_t(player.oggChannels) * 2;
+}
+
+bool BASS_ChannelSetPosition(uint32_t handle, uint64_t position, uint32_t mode) {
+    if (handle != theStream || !player.ogg || mode != BASS_POS_BYTE) return false;
+    const uint64_t frame = position / (uint64_t(player.oggChannels) * 2);
+    // The callback decodes while playing: it waits while the decoder moves. What the
+    // converter held of the old position goes, and the spectrum's history plays on.
+    SDL_LockAudioDevice(player.device);
+    bool moved = frame <= uint64_t(INT64_MAX) && seekOggStream(player.ogg, int64_t(frame));
+    SDL_AudioStreamClear(player.converter);
+    player.decoderDrained = !moved;  // past the end: silence from here
+    SDL_UnlockAudioDevice(player.device);
+    return moved;
 }
 
 void BASS_Free() {

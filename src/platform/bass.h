@@ -1,4 +1,4 @@
-// The soundtrack player: the four calls the demo makes of its audio library.
+// The soundtrack player: the calls the demo makes of its audio library.
 // Backends: audio_sdl.cpp (SDL2 output, Ogg Vorbis streamed with libvorbisfile)
 // and audio_null.cpp (no device: every call fails without effect).
 //
@@ -18,6 +18,7 @@
 
 using HSTREAM = uint32_t;
 constexpr uint32_t BASS_DATA_FFT512 = 0x80000000u;
+constexpr uint32_t BASS_POS_BYTE = 0;
 
 bool BASS_Init(int device, uint32_t frequency, uint32_t flags, DemoWindow window, const void* clsid);
 // Device 1 is the default output device, 0 means no sound. False without a device.
@@ -33,6 +34,15 @@ bool BASS_StreamPlay(HSTREAM handle, bool flush, uint32_t flags);
 int32_t BASS_ChannelGetData(uint32_t handle, void* buffer, uint32_t length);
 // With BASS_DATA_FFT512 writes 256 floats (1024 bytes) and returns 1024. Returns
 // -1 and leaves the buffer untouched when the handle is 0 or not playing yet.
+
+uint64_t BASS_ChannelSeconds2Bytes(uint32_t handle, double seconds);
+// That moment of the stream as a byte position in its decoded 16-bit samples
+// (frames x channels x 2). uint64_t(-1) for an unknown handle or a negative time.
+
+bool BASS_ChannelSetPosition(uint32_t handle, uint64_t position, uint32_t mode);
+// With BASS_POS_BYTE the stream goes on from that byte, whether playing or not yet.
+// A position past the end leaves it silent and returns false, as does an unknown
+// handle or mode.
 
 void BASS_Free();
 // Closes the output and forgets the stream, so BASS_Init can run again. The demo

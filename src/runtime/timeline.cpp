@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
+
 #include "runtime/clock.h"
 #include "runtime/manifest.h"
 #include "runtime/timeline_table.h"
@@ -62,7 +64,7 @@ void renderFrame() {
 }
 
 int runMainLoop() {
-    BASS_Init(1, 44100, 0, mainWindow, nullptr);
+    if (!BASS_Init(1, 44100, 0, mainWindow, nullptr)) std::fputs("vorrend: no sound device; playing silent\n", stderr);
     musicStream = BASS_StreamCreateFile(false, dataPath(soundtrackFile).c_str(), 0, 0, 0);
     int exitCode = 0;
     for (;;) {

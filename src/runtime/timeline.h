@@ -20,5 +20,6 @@ void renderFrame();
 // Live frame: spectrum fetch, texturing on, clocks from the clock, dispatch, swap.
 
 int runMainLoop();
-// Sets up the music, then one event per pass, a frame when none is waiting, until
-// a quit request is taken; shuts the window down and returns the quit code.
+// Sets up the music (saying once on stderr when there is no sound device), then one
+// event per pass, a frame when none is waiting, until a quit request is taken; shuts
+// the window down and returns the quit code.

@@ -68,6 +68,12 @@ int64_t readOggFrames(OggStream* stream, float* interleaved, int64_t maxFrames) 
     return written;
 }
 
+bool seekOggStream(OggStream* stream, int64_t frame) {
+    if (!stream) return false;
+    stream->ended = frame < 0 || ov_pcm_seek(&stream->file, frame) != 0;
+    return !stream->ended;
+}
+
 void closeOggStream(OggStream* stream) {
     if (!stream) return;
     ov_clear(&stream->file);

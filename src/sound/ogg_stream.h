@@ -16,6 +16,10 @@ int64_t readOggFrames(OggStream* stream, float* interleaved, int64_t maxFrames);
 // returns how many were written; 0 at the end of the stream or on a damaged page
 // that cannot be skipped. Never returns more than maxFrames.
 
+bool seekOggStream(OggStream* stream, int64_t frame);
+// The next read starts at that frame of the file. False when the file cannot seek
+// there (past its end); the stream then reads as ended.
+
 void closeOggStream(OggStream* stream);
 
 struct DecodedSound {

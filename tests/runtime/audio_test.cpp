@@ -33,6 +33,15 @@ size_t firstSound(const std::vector<float>& samples) {
     return size_t(std::find_if(samples.begin(), samples.end(), [](float s) { return s != 0.0f; }) - samples.begin());
 }
 
+// No two stretches of it alike, so a stretch of output tells where in the file it is.
+float noiseSample(int64_t frame, int channel) {
+    uint32_t x = uint32_t(frame * 2 + channel) * 2654435761u;
+    x ^= x >> 15;
+    x *= 2246822519u;
+    x ^= x >> 13;
+    return float(x % 2001) / 2000.0f - 0.5f;
+}
+
 class Music : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -56,6 +65,8 @@ TEST_F(Music, WithoutADeviceOrAFileEveryCallFailsWithoutEffect) {
     EXPECT_EQ(BASS_StreamCreateFile(false, dir.file("music.ogg").c_str(), 0, 0, 0), 0u);
     EXPECT_FALSE(BASS_StreamPlay(0, false, 0));
     EXPECT_EQ(BASS_ChannelGetData(0, spectrum, BASS_DATA_FFT512), -1);
+    EXPECT_EQ(BASS_ChannelSeconds2Bytes(0, 1.0), uint64_t(-1));
+    EXPECT_FALSE(BASS_ChannelSetPosition(0, 0, BASS_POS_BYTE));
 
     // No output device at all.
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
@@ -112,6 +123,33 @@ TEST_F(Music, PlaysTheFileOnceFromItsStartAndRepeatedRequestsDoNotRestartIt) {
     for (size_t i = start + sound.samples.size(); i < out.size(); ++i) ASSERT_EQ(out[i], 0.0f) << "sample " << i;
 }
 
+// A show started part-way: the stream moved before its first play request plays
+// from that frame of the file, to the sample. A move past the end fails and would
+// leave it silent; a later one still plays.
+TEST_F(Music, PlaysFromThePositionItWasMovedTo) {
+    ASSERT_TRUE(writeTestOgg(dir.file("noise.ogg"), 0.5, noiseSample));
+    ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
+    HSTREAM stream = BASS_StreamCreateFile(false, dir.file("noise.ogg").c_str(), 0, 0, 0);
+    const uint64_t at = BASS_ChannelSeconds2Bytes(stream, 0.2);
+    EXPECT_EQ(at, 8820u * 2 * 2);  // 16-bit stereo frames
+    EXPECT_FALSE(BASS_ChannelSetPosition(stream, BASS_ChannelSeconds2Bytes(stream, 2.0), BASS_POS_BYTE));
+    EXPECT_FALSE(BASS_ChannelSetPosition(stream, at, 1));
+    ASSERT_TRUE(BASS_ChannelSetPosition(stream, at, BASS_POS_BYTE));
+    ASSERT_TRUE(BASS_StreamPlay(stream, false, 0));
+    sleepSeconds(0.6);
+    BASS_Free();
+
+    DecodedSound sound;
+    ASSERT_TRUE(decodeOggFile(dir.file("noise.ogg"), &sound));
+    const std::vector<float> rest(sound.samples.begin() + 8820 * 2, sound.samples.end());
+    std::vector<float> out = readFloats(dir.file("out.raw"));
+    size_t start = firstSound(out);
+    ASSERT_EQ(firstSound(rest), 0u);
+    ASSERT_LE(start + rest.size(), out.size());
+    for (size_t i = 0; i < rest.size(); ++i) ASSERT_NEAR(out[start + i], rest[i], 1e-6f) << "sample " << i;
+    for (size_t i = start + rest.size(); i < out.size(); ++i) ASSERT_EQ(out[i], 0.0f) << "sample " << i;
+}
+
 // The disk driver takes a buffer, writes it at once, then sleeps: slowed to one
 // buffer every 400 ms, the estimate of what is heard rests between callbacks, once
 // a buffer's time has passed, exactly one buffer behind the frames handed over.
@@ -119,14 +157,7 @@ TEST_F(Music, PlaysTheFileOnceFromItsStartAndRepeatedRequestsDoNotRestartIt) {
 // frames handed over are counted in the driver's output, closed mid-rest.
 TEST_F(Music, TheSpectrumRestsOneDeviceBufferBehindWhatWasHandedOver) {
     setenv("SDL_DISKAUDIODELAY", "400", 1);
-    auto noise = [](int64_t frame, int channel) {
-        uint32_t x = uint32_t(frame * 2 + channel) * 2654435761u;
-        x ^= x >> 15;
-        x *= 2246822519u;
-        x ^= x >> 13;
-        return float(x % 2001) / 2000.0f - 0.5f;
-    };
-    ASSERT_TRUE(writeTestOgg(dir.file("noise.ogg"), 1.0, noise));
+    ASSERT_TRUE(writeTestOgg(dir.file("noise.ogg"), 1.0, noiseSample));
     ASSERT_TRUE(BASS_Init(1, 44100, 0, nullptr, nullptr));
     HSTREAM stream = BASS_StreamCreateFile(false, dir.file("noise.ogg").c_str(), 0, 0, 0);
     ASSERT_TRUE(BASS_StreamPlay(stream, false, 0));

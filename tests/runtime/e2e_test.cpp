@@ -187,6 +187,17 @@ TEST_F(Demo, QuitSignalsEndItAtOnceEvenWhileAMessageBoxWaits) {
     }
 }
 
+// ALSA on a card that is not there: one line of our own, none of the library's.
+TEST_F(Demo, WithoutASoundDeviceItSaysOnceThatItPlaysSilent) {
+    Environment environment = withDisplay(display, "alsa");
+    environment.push_back({"AUDIODEV", "hw:99"});
+    DemoProcess demo(VORREND_EXE, folder.dir.path(), environment);
+    ASSERT_TRUE(started(display, demo));
+    ASSERT_TRUE(display.key("Escape"));
+    EXPECT_EQ(demo.waitExit(1.0), 0);
+    EXPECT_EQ(demo.stderrText(), "vorrend: no sound device; playing silent\n");
+}
+
 // Without any OpenGL visual the demo says so, loads without a context, and ends
 // before the first frame instead of crashing.
 TEST_F(Demo, WithoutOpenGLReportsAndEndsCleanly) {
