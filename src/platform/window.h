@@ -1,7 +1,8 @@
 // The demo's window, its GL context, its event queue and its message boxes: what
 // the runtime asks of the platform. Two backends implement it; CMake picks one per
 // target:
-//   window_sdl.cpp      - the demo itself: an SDL2 desktop full-screen window;
+//   window_sdl.cpp      - the demo itself: an SDL2 desktop full-screen window, or a
+//                         resizable one;
 //   window_headless.cpp - tests and tools: no window, the caller's offscreen context.
 // Scenes and assets never include this header.
 #pragma once
@@ -16,17 +17,23 @@ struct DemoRect {
 
 // Window state, whole-run lifetime, defined once in runtime/window_state.cpp. The
 // runtime records mainWindow and clientRect; a backend sets glContext and the
-// picture's origin.
+// picture's origin, and moves both when a window is resized.
 extern DemoWindow mainWindow;  // the one window; recorded by loadAssets
 extern DemoRect clientRect;    // the 4:3 picture inside the window, in pixels, (0, 0, w, h)
 extern void* glContext;        // the GL context; null until createGLContext made one
-extern const bool fullScreen;  // always true
+extern bool fullScreen;        // true unless the player is asked for a window; set before it opens
+extern int fullScreenDisplay;  // the screen full screen covers, 0 the first; set before it opens
 extern int pictureOriginX;     // lower-left corner of the picture in the drawable,
 extern int pictureOriginY;     //   GL pixel coordinates (0 without letterbox)
 
+int countDisplays();
+// The screens there are to cover; -1 without a display.
+
 DemoWindow createDemoWindow(const char* title, int width, int height, bool fullScreen);
-// Opens the window (covering the display when asked), hides the cursor and shows
-// the window. Returns null when no window can be had (no display); nothing else is
+// Opens the window and shows it: covering screen fullScreenDisplay with the cursor
+// hidden, or else a resizable width x height window whose picture follows its size
+// (the viewport and scissor move, the bars are cleared; the scenes' projection is
+// left alone). Returns null when no window can be had (no display); nothing else is
 // set up then.
 
 DemoRect getClientRect(DemoWindow window);

@@ -36,6 +36,7 @@ void headlessSetPictureSize(int width, int height) {
 void headlessQueueOtherEvent() { eventQueue.push_back({false, 0}); }
 int headlessSwapCount() { return swaps; }
 
+int countDisplays() { return 1; }
 DemoWindow createDemoWindow(const char*, int, int, bool) { return headlessWindow; }
 DemoRect getClientRect(DemoWindow) { return {0, 0, pictureWidth, pictureHeight}; }
 

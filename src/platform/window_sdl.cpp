@@ -1,7 +1,7 @@
 // The demo's window on SDL2: a desktop full-screen window (the display mode is never
-// changed), a GL context for fixed-function drawing, and the event queue. The 4:3
-// picture sits centred in the window with black bars; a scissor on the picture keeps
-// every scene clear off the bars.
+// changed) or a resizable one, a GL context for fixed-function drawing, and the event
+// queue. The 4:3 picture sits centred in the window with black bars; a scissor on the
+// picture keeps every scene clear off the bars.
 #include <GL/gl.h>
 #include <SDL.h>
 #include <dirent.h>
@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -108,6 +109,16 @@ int pendingQuits = 0;      // quit requests that SDL's queue could not take
 int pendingQuitCode = 0;
 bool cursorHidden = false;
 SDL_GLContext pendingContext = nullptr;  // made by setupPixelFormat, taken by createGLContext
+int barsToClear = 0;                     // buffers whose bars may still hold an old picture
+
+// A desktop window or nothing: SDL would otherwise fall back to its offscreen driver
+// and play to nobody. SDL_VIDEODRIVER in the environment still wins. Signals are
+// ours (see onQuitSignal): SDL's own would wait for the event loop.
+bool startVideo() {
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,wayland", SDL_HINT_DEFAULT);
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+}
 
 // The pixel format the demo asks for. Alpha is not requested, as the demo never
 // reads destination alpha, and an alpha visual could make the window see-through
@@ -125,18 +136,62 @@ void requestPixelFormat(int depthBits) {
 
 // On X11 the visual, and with it the depth buffer, is fixed when the window is made:
 // try 32 depth bits, then 24; without any GL visual a plain window still lets the
-// demo report the failure the usual way.
-SDL_Window* makeWindow(const char* title, int width, int height, bool* hasGL) {
-    const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+// demo report the failure the usual way. Full screen starts borderless at the
+// screen's top-left corner; a window is centred on it.
+SDL_Window* makeWindow(const char* title, int width, int height, bool full, bool* hasGL) {
+    const Uint32 flags = SDL_WINDOW_HIDDEN | (full ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE);
+    int x = int(SDL_WINDOWPOS_CENTERED_DISPLAY(fullScreenDisplay)), y = x;
+    SDL_Rect bounds;
+    if (full) x = y = 0;
+    if (full && SDL_GetDisplayBounds(fullScreenDisplay, &bounds) == 0) x = bounds.x, y = bounds.y;
     for (int depthBits : {32, 24}) {
         requestPixelFormat(depthBits);
-        if (SDL_Window* window = SDL_CreateWindow(title, 0, 0, width, height, flags | SDL_WINDOW_OPENGL)) {
+        if (SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_OPENGL)) {
             *hasGL = true;
             return window;
         }
     }
     *hasGL = false;
-    return SDL_CreateWindow(title, 0, 0, width, height, flags);
+    return SDL_CreateWindow(title, x, y, width, height, flags);
+}
+
+// A window of a new size: the picture moves to its new place and size. The scenes
+// keep their projection; only the viewport and the scissor follow, and the bars of
+// both buffers are cleared as the next two frames are presented.
+void followWindowSize() {
+    if (!glContext) return;
+    const int oldX = pictureOriginX, oldY = pictureOriginY;
+    const DemoRect picture = getClientRect(&theWindow);
+    if (picture.right == clientRect.right && picture.bottom == clientRect.bottom && oldX == pictureOriginX &&
+        oldY == pictureOriginY)
+        return;
+    clientRect = picture;
+    const int width = std::max(1, int(picture.right)), height = std::max(1, int(picture.bottom));
+    glViewport(pictureOriginX, pictureOriginY, width, height);
+    glScissor(pictureOriginX, pictureOriginY, width, height);
+    barsToClear = 2;
+}
+
+// Black over everything around the picture, leaving the picture and the scenes' GL
+// state (the clear colour, the scissor box) as they were.
+void clearBars() {
+    int drawableWidth = 0, drawableHeight = 0;
+    SDL_GL_GetDrawableSize(theWindow.window, &drawableWidth, &drawableHeight);
+    const int x = pictureOriginX, y = pictureOriginY, w = clientRect.right, h = clientRect.bottom;
+    const int bars[4][4] = {{0, 0, x, drawableHeight},
+                            {x + w, 0, drawableWidth - x - w, drawableHeight},
+                            {x, 0, w, y},
+                            {x, y + h, w, drawableHeight - y - h}};
+    GLfloat clearColour[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    glClearColor(0, 0, 0, 1);
+    for (const auto& bar : bars) {
+        if (bar[2] <= 0 || bar[3] <= 0) continue;
+        glScissor(bar[0], bar[1], bar[2], bar[3]);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glScissor(x, y, std::max(1, w), std::max(1, h));
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
 }
 
 // The window procedure: Escape, closing the window and Alt+F4 ask to quit; every
@@ -148,6 +203,7 @@ void windowProc(const SDL_Event& event) {
         break;
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) postQuitMessage(0);
+        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) followWindowSize();
         break;
     case SDL_KEYDOWN:
         if (event.key.keysym.sym == SDLK_ESCAPE) postQuitMessage(0);
@@ -178,7 +234,7 @@ void fitPicture(int drawableWidth, int drawableHeight, int* width, int* height) 
 void enterFullScreen() {
     SDL_Window* window = theWindow.window;
     if (!window) return;
-    int display = SDL_GetWindowDisplayIndex(window);
+    const int display = fullScreenDisplay;
     SDL_DisplayMode mode;
     SDL_Rect bounds;
     if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0 || SDL_GetDisplayBounds(display, &bounds) != 0) {
@@ -209,19 +265,19 @@ bool setupPixelFormat() {
 }
 }  // namespace
 
+int countDisplays() {
+    if (!startVideo()) return -1;
+    return std::max(-1, SDL_GetNumVideoDisplays());
+}
+
 DemoWindow createDemoWindow(const char* title, int width, int height, bool full) {
-    // A desktop window or nothing: SDL would otherwise fall back to its offscreen
-    // driver and play to nobody. SDL_VIDEODRIVER in the environment still wins.
-    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,wayland", SDL_HINT_DEFAULT);
-    // Signals are ours (see onQuitSignal): SDL's own would wait for the event loop.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     catchQuitSignals();
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    if (!startVideo()) {
         std::fprintf(stderr, "vorrend: cannot create the window, no display found (%s)\n", SDL_GetError());
         return nullptr;
     }
     quitEventType = SDL_RegisterEvents(1);
-    theWindow.window = makeWindow(title, width, height, &theWindow.hasGL);
+    theWindow.window = makeWindow(title, width, height, full, &theWindow.hasGL);
     if (!theWindow.window) {
         std::fprintf(stderr, "vorrend: cannot create the window: %s\n", SDL_GetError());
         return nullptr;
@@ -276,7 +332,12 @@ bool createGLContext(int width, int height) {
 }
 
 void swapDemoBuffers() {
-    if (glContext) SDL_GL_SwapWindow(theWindow.window);
+    if (!glContext) return;
+    if (barsToClear > 0) {
+        clearBars();
+        --barsToClear;
+    }
+    SDL_GL_SwapWindow(theWindow.window);
 }
 
 void shutdownWindow() {

@@ -5,6 +5,7 @@
 DemoWindow mainWindow = nullptr;
 DemoRect clientRect = {0, 0, 0, 0};
 void* glContext = nullptr;
-const bool fullScreen = true;
+bool fullScreen = true;
+int fullScreenDisplay = 0;
 int pictureOriginX = 0;
 int pictureOriginY = 0;
