@@ -11,6 +11,13 @@ uint32_t texSkjerm, texKubetex, texKuletex, texKuletex2, texKuletex3, texTreasur
 
 tegn3d objVann, objTorus, objCube, objKule, objKuleFlipped, objKuleTau, objKuleTex3, objTunnel, objSkute, objKube2;
 
+std::string dataRoot = defaultDataRoot;
+
+void setDataRoot(const std::string& folder) {
+    dataRoot = folder;
+    if (!dataRoot.empty() && dataRoot.back() != '/') dataRoot += '/';
+}
+
 std::string dataPath(const std::string& relative) { return dataRoot + relative; }
 
 const ManifestPicture jpegManifest[4] = {

@@ -9,8 +9,11 @@
 struct tegn3d;
 
 // Every path below is relative to the data folder; dataPath is the one place that
-// joins the two.
-inline constexpr char dataRoot[] = "data/";
+// joins the two. The data folder is "data/" under the working directory unless the
+// program found it elsewhere (data_folder.h) before loading anything.
+inline constexpr char defaultDataRoot[] = "data/";
+extern std::string dataRoot;                        // ends in '/'; defaultDataRoot at start
+void setDataRoot(const std::string& folder);        // a '/' is added when missing
 std::string dataPath(const std::string& relative);  // "pic/blue.jpg" -> "data/pic/blue.jpg"
 
 struct ManifestPicture {

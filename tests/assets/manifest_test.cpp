@@ -59,10 +59,16 @@ class Manifest : public GLTest {
 
 }  // namespace
 
-// The paths the demo opens are the manifest's under the working directory's data/,
-// and the test data set writes a file at every one of them.
+// The paths the demo opens are the manifest's under the data root (data/ in the
+// working directory unless found elsewhere), and the test data set writes a file at
+// every one of them.
 TEST_F(Manifest, TestDataSetHoldsAFileAtEveryPathTheDemoOpens) {
     EXPECT_EQ(dataPath(jpegManifest[0].path), "data/pic/blue.jpg");
+    setDataRoot("/opt/vorrend/data");  // found elsewhere: joined with one '/'
+    EXPECT_EQ(dataPath(soundtrackFile), "/opt/vorrend/data/sound/vorrend.ogg");
+    setDataRoot("/opt/vorrend/data/");
+    EXPECT_EQ(dataPath(soundtrackFile), "/opt/vorrend/data/sound/vorrend.ogg");
+    setDataRoot(defaultDataRoot);
     std::vector<std::string> paths;
     for (const ManifestPicture& p : jpegManifest) paths.push_back(dataPath(p.path));
     for (const ManifestPicture& p : pngManifest) paths.push_back(dataPath(p.path));

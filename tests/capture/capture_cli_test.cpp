@@ -332,7 +332,6 @@ TEST(CaptureCommandLine, FailuresExitOneWithAClearMessage) {
     };
     const std::vector<Case> cases = {
         {{"--size", "640x400", "--out", out.file("a.mp4")}, captureDataDir(), "", "4:3"},
-        {{"--time", "21", "--out", out.file("a.png")}, empty.path(), "", "no data/ folder"},
         {{"--time", "21", "--out", out.file("no-such-folder/a.png")}, captureDataDir(), "", "cannot write"},
         {{"--time", "21", "--out", out.path() + "/"}, captureDataDir(), "", "--out must name a .png"},
         {{"--from", "21", "--to", "22", "--out", out.file("plain-file/frames")}, captureDataDir(), "", "cannot make"},
@@ -356,4 +355,22 @@ TEST(CaptureCommandLine, FailuresExitOneWithAClearMessage) {
         EXPECT_NE(run.errorText.find(c.message), std::string::npos) << run.errorText;
     }
     EXPECT_EQ(folderListing(out.file("earlier")), std::vector<std::string>{"frame-000001.png"});
+}
+
+// Started anywhere, it finds the data made beside it in the build tree, as an
+// installed one finds its own.
+TEST(CaptureCommandLine, FindsTheDataBesideItFromAnyFolder) {
+#ifndef VORREND_BUILD_DIR
+    GTEST_SKIP() << "this build makes no data";
+#else
+    ScratchDir elsewhere;
+    ProcessResult run = runCapture({"--size", "64x48", "--time", "21", "--out", "x.png"}, elsewhere.path());
+    ASSERT_EQ(run.exitCode, 0) << run.errorText;
+    Picture here, beside;
+    ASSERT_TRUE(readPngFile(elsewhere.file("x.png"), &here));
+    run = runCapture({"--size", "64x48", "--time", "21", "--out", elsewhere.file("y.png")}, VORREND_BUILD_DIR);
+    ASSERT_EQ(run.exitCode, 0) << run.errorText;
+    ASSERT_TRUE(readPngFile(elsewhere.file("y.png"), &beside));
+    EXPECT_TRUE(here == beside);
+#endif
 }

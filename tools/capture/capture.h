@@ -80,7 +80,7 @@ void soundPcm16(Soundtrack& sound, int64_t first, int64_t count, std::vector<int
 // ---- rendering -----------------------------------------------------------------
 
 bool startCaptureRenderer(int width, int height, std::string* error);
-// Offscreen context of that size, then the demo's own loadAssets from ./data.
+// Offscreen context of that size, then the demo's own loadAssets from the data root.
 
 void renderPlannedFrame(const PlannedFrame& frame, Soundtrack& sound);
 // musicSpectrum from the soundtrack, then the demo's frame at frame.time. A quiet

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "capture.h"
+#include "runtime/data_folder.h"
 #include "runtime/manifest.h"
 
 namespace fs = std::filesystem;
@@ -250,10 +251,9 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    std::error_code ec;
-    if (!fs::is_directory(dataRoot, ec))
-        return failWith("no " + std::string(dataRoot) + " folder in " + fs::current_path(ec).string() +
-                        "; run it in the folder that holds the demo's " + dataRoot);
+    std::string dataFolder;
+    if (!findDataFolder("", executablePath(), &dataFolder, &error)) return failWith(error);
+    setDataRoot(dataFolder);
 
     Output output;
     if (!checkOutput(options, &output, &error)) return failWith(error);

@@ -26,7 +26,7 @@ const char* captureUsage() {
         std::snprintf(text, sizeof text,
                       "usage: vorrend-capture [--size WxH] [--fps N] [--from A] [--to B] --out PATH\n"
                       "       vorrend-capture [--size WxH] --time T --out FILE.png\n"
-                      "Run it in the folder that holds the demo's %s.\n"
+                      "The data is %s in the working directory, else the data installed with it.\n"
                       "  --out PATH   a folder (frame-000001.png ... and soundtrack.wav), or a video\n"
                       "               file ending in .mp4, .mkv or .webm (needs ffmpeg)\n"
                       "  --size WxH   picture size, 4:3 (default 640x480; videos need even sizes)\n"
@@ -35,7 +35,7 @@ const char* captureUsage() {
                       "  --from A     first second of the span (default 0)\n"
                       "  --to B       last second of the span (default and at most %g)\n"
                       "  --time T     one picture of the demo at T seconds (0 < T <= %g)\n",
-                      dataRoot, double(showEnd), double(showEnd));
+                      defaultDataRoot, double(showEnd), double(showEnd));
         return std::string(text);
     }();
     return usage.c_str();
