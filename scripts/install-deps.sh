@@ -5,9 +5,9 @@ set -euo pipefail
 packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config git clang-format
-  # the demo: window, GL, sound (ALSA kept quiet without a card), pictures
+  # the demo: window, GL, sound (ALSA kept quiet without a card), pictures, options
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libasound2-dev
-  libjpeg62-turbo-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev libkissfft-dev
+  libjpeg62-turbo-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev libkissfft-dev libcli11-dev
   # the data generator
   libcairo2-dev libpango1.0-dev fonts-dejavu-core
   # capture to video

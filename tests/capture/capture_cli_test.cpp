@@ -321,37 +321,54 @@ TEST(CaptureCommandLine, InterruptedVideoIsPlayableWithWhatWasCaptured) {
     }
 }
 
-TEST(CaptureCommandLine, FailuresExitOneWithAClearMessage) {
+// Usage errors end with 2, failures at run time with 1, each with a clear message.
+TEST(CaptureCommandLine, FailuresExitWithTheirCodeAndAClearMessage) {
     ScratchDir out, empty;
     fs::create_directories(empty.file("elsewhere"));
     out.write("plain-file", "x");
     out.write("earlier/frame-000001.png", "an earlier capture's");
     struct Case {
         std::vector<std::string> args;
-        std::string dir, path, message;
+        std::string dir, path;
+        int code;
+        std::string message;
     };
     const std::vector<Case> cases = {
-        {{"--size", "640x400", "--out", out.file("a.mp4")}, captureDataDir(), "", "4:3"},
-        {{"--time", "21", "--out", out.file("no-such-folder/a.png")}, captureDataDir(), "", "cannot write"},
-        {{"--time", "21", "--out", out.path() + "/"}, captureDataDir(), "", "--out must name a .png"},
-        {{"--from", "21", "--to", "22", "--out", out.file("plain-file/frames")}, captureDataDir(), "", "cannot make"},
+        {{"--size", "640x400", "--out", out.file("a.mp4")}, captureDataDir(), "", 2, "4:3"},
+        {{"--time", "21", "--out", out.path() + "/"}, captureDataDir(), "", 2, "--out must name a .png"},
+        {{"--out", out.file("a.avi")}, captureDataDir(), "", 2, ".avi is not a video"},
+        {{"--time", "21", "--out", out.file("a.png"), "--data", empty.file("data")},
+         captureDataDir(),
+         "",
+         1,
+         "--data " + empty.file("data") + ": no such folder"},
+        {{"--time", "21", "--out", out.file("no-such-folder/a.png")}, captureDataDir(), "", 1, "cannot write"},
+        {{"--from", "21", "--to", "22", "--out", out.file("plain-file/frames")},
+         captureDataDir(),
+         "",
+         1,
+         "cannot make"},
         {{"--from", "21", "--to", "22", "--out", out.file("a.mp4")},
          captureDataDir(),
          empty.file("elsewhere"),
+         1,
          "apt-get install ffmpeg"},
         {{"--from", "21", "--to", "22", "--out", out.file("no-such-folder/a.mp4")},
          captureDataDir(),
          "",
+         1,
          "cannot write"},
         // Old frames and new ones would mix.
         {{"--from", "21", "--to", "22", "--out", out.file("earlier")},
          captureDataDir(),
          "",
+         1,
          "already holds an earlier capture (frame-000001.png)"},
     };
     for (const Case& c : cases) {
         ProcessResult run = runCapture(c.args, c.dir, c.path);
-        EXPECT_EQ(run.exitCode, 1) << c.message;
+        EXPECT_EQ(run.exitCode, c.code) << c.message;
+        EXPECT_EQ(run.errorText.rfind("vorrend-capture: ", 0), 0u) << run.errorText;
         EXPECT_NE(run.errorText.find(c.message), std::string::npos) << run.errorText;
     }
     EXPECT_EQ(folderListing(out.file("earlier")), std::vector<std::string>{"frame-000001.png"});

@@ -12,15 +12,22 @@
 #include "capture.h"
 #include "gl_test.h"
 #include "platform/offscreen.h"
+#include "runtime/build_config.h"
 #include "sound/ogg_stream.h"
 #include "sound/spectrum.h"
 #include "test_ogg.h"
 
 namespace {
 
-bool parse(std::vector<const char*> args, CaptureOptions* options, std::string* error) {
+// The parser's code: -1 to go on, 0 for --help and --version, 2 for a usage error.
+int parse(std::vector<const char*> args, CaptureOptions* options, std::string* out, std::string* err) {
     args.insert(args.begin(), "vorrend-capture");
-    return parseCaptureArgs(int(args.size()), args.data(), options, error);
+    return parseCaptureArgs(int(args.size()), args.data(), options, out, err);
+}
+
+bool parse(std::vector<const char*> args, CaptureOptions* options, std::string* error) {
+    std::string out;
+    return parse(std::move(args), options, &out, error) == -1;
 }
 
 }  // namespace
@@ -37,7 +44,7 @@ TEST(CaptureOptions, DefaultsAndOutputKinds) {
     EXPECT_EQ(o.to, showEnd);
     EXPECT_EQ(o.frameCount, int64_t(showEnd) * 60);  // 1/60 s .. the end
 
-    ASSERT_TRUE(parse({"--out", "frames", "--fps", "60000/1001", "--size", "1440x1080"}, &o, &error)) << error;
+    ASSERT_TRUE(parse({"--out=frames", "--fps", "60000/1001", "--size=1440x1080"}, &o, &error)) << error;
     EXPECT_EQ(o.kind, OutputKind::folder);
     EXPECT_EQ(o.fps.num, 60000);
     EXPECT_EQ(o.fps.den, 1001);
@@ -54,6 +61,27 @@ TEST(CaptureOptions, DefaultsAndOutputKinds) {
     EXPECT_EQ(o.frameCount, 11);
 }
 
+TEST(CaptureOptions, HelpAndVersionGoToStdoutAndEndWithZero) {
+    const std::string version = std::string("vorrend-capture ") + vorrendVersion + "\n";
+    const std::vector<std::pair<const char*, std::string>> cases = {{"--help", "usage: vorrend-capture [options]"},
+                                                                    {"-h", "usage: vorrend-capture [options]"},
+                                                                    {"--version", version},
+                                                                    {"-V", version}};
+    for (const auto& [flag, start] : cases) {
+        CaptureOptions o;
+        std::string out, err;
+        // Before any other fault on the line.
+        EXPECT_EQ(parse({"--out", "a.avi", flag}, &o, &out, &err), 0) << flag;
+        EXPECT_EQ(err, "") << flag;
+        EXPECT_EQ(out.rfind(start, 0), 0u) << out;
+    }
+    CaptureOptions o;
+    std::string out, err;
+    parse({"--help"}, &o, &out, &err);
+    EXPECT_NE(out.find("--data DIR"), std::string::npos) << out;
+}
+
+// Every refusal is exit 2 with one line naming what is wrong, then the usage.
 TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
     const std::string end = std::to_string(showEnd), pastEnd = std::to_string(showEnd + 0.5f);
     const std::vector<std::vector<const char*>> bad = {
@@ -83,14 +111,21 @@ TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
         {"--time", "21", "--from", "20", "--out", "a.png"},
         {"--out", "a.mp4", "--speed", "2"},
         {"--out", "a.mp4", "stray"},
+        {"--out", "a.avi"},  // not a video it writes, and no folder anybody means
+        {"--out", "frames", "--data"},
     };
     for (const auto& args : bad) {
         CaptureOptions o;
-        std::string error;
+        std::string out, err;
         std::string shown;
         for (const char* a : args) shown += std::string(a) + " ";
-        EXPECT_FALSE(parse(args, &o, &error)) << shown;
-        EXPECT_FALSE(error.empty()) << shown;
+        EXPECT_EQ(parse(args, &o, &out, &err), 2) << shown;
+        EXPECT_EQ(out, "") << shown;
+        const size_t lineEnd = err.find('\n');
+        ASSERT_NE(lineEnd, std::string::npos) << shown;
+        EXPECT_EQ(err.rfind("vorrend-capture: ", 0), 0u) << err;
+        EXPECT_GT(lineEnd, std::strlen("vorrend-capture: ")) << shown;
+        EXPECT_EQ(err.find("usage: vorrend-capture", lineEnd), lineEnd + 1) << err;
     }
     // Odd sizes are fine for pictures and folders of frames.
     CaptureOptions o;
@@ -98,6 +133,12 @@ TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
     EXPECT_TRUE(parse({"--out", "frames", "--size", "20x15"}, &o, &error)) << error;
     EXPECT_TRUE(parse({"--time", end.c_str(), "--size", "20x15", "--out", "a.png"}, &o, &error)) << error;
     EXPECT_TRUE(parse({"--to", end.c_str(), "--out", "a.mp4"}, &o, &error)) << error;
+    // A folder named with a dot: by a trailing slash, or one that is there already.
+    ASSERT_TRUE(parse({"--out", "frames.avi/", "--data", "elsewhere"}, &o, &error)) << error;
+    EXPECT_EQ(o.kind, OutputKind::folder);
+    EXPECT_EQ(o.data, "elsewhere");
+    EXPECT_TRUE(parse({"--out", "."}, &o, &error)) << error;
+    EXPECT_EQ(o.kind, OutputKind::folder);
 }
 
 TEST(CaptureHistory, FullHistoryIsEveryGridFrameBeforeTheFirstShown) {

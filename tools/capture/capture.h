@@ -30,15 +30,15 @@ struct CaptureOptions {
     double time = 0;                // --time
     double from = 0, to = showEnd;  // --from, --to
     std::string out;
+    std::string data;  // --data; empty to look for it
     OutputKind kind = OutputKind::picture;
     int64_t frameCount = 0;  // span frames, filled by parseCaptureArgs
 };
 
-const char* captureUsage();
-
-bool parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options, std::string* error);
-// Fills options from argv (argv[0] is the program name). False with a reason on a
-// bad argument, size, rate or span.
+int parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options, std::string* out, std::string* err);
+// Fills options from argv (argv[0] is the program name) and returns -1 to go on; 0
+// after --help or --version (text in *out); 2 on a bad argument, size, rate, span
+// or output name (one line naming it, then the help, in *err).
 
 // ---- the soundtrack ------------------------------------------------------------
 

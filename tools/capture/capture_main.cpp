@@ -232,14 +232,12 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
 
 int main(int argc, char** argv) {
     CaptureOptions options;
-    std::string error;
-    if (!parseCaptureArgs(argc, argv, &options, &error)) {
-        if (error.empty()) {  // --help
-            std::fputs(captureUsage(), stdout);
-            return 0;
-        }
-        std::fprintf(stderr, "vorrend-capture: %s\n%s", error.c_str(), captureUsage());
-        return 1;
+    std::string out, error;
+    int code = parseCaptureArgs(argc, argv, &options, &out, &error);
+    if (code >= 0) {
+        std::fputs(out.c_str(), stdout);
+        std::fputs(error.c_str(), stderr);
+        return code;
     }
     std::atexit(removeLeftovers);
     // From here Ctrl+C (or a polite kill) only sets a flag: the capture stops at the
@@ -252,7 +250,7 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     std::string dataFolder;
-    if (!findDataFolder("", executablePath(), &dataFolder, &error)) return failWith(error);
+    if (!findDataFolder(options.data, executablePath(), &dataFolder, &error)) return failWith(error);
     setDataRoot(dataFolder);
 
     Output output;
