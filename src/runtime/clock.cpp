@@ -18,6 +18,10 @@ void initDemoClock() {
 // The demo's time starts here, before main: start-up counts on the timeline.
 static const bool demoClockStarted = (initDemoClock(), true);
 
+void startDemoClockAt(float seconds) {
+    timerStart = DemoClock::now().time_since_epoch().count() - int64_t(double(seconds) / timerPeriod);
+}
+
 float readDemoClock() {
     int64_t now = DemoClock::now().time_since_epoch().count();
     return float(double(now - timerStart) * timerPeriod);

@@ -15,6 +15,9 @@ extern float t19, t31, t52, t69, t71, t106, t126;  // demoTime minus that many s
 void initDemoClock();
 // Reads the tick period and the start count. Runs from a static initialiser.
 
+void startDemoClockAt(float seconds);
+// Moves the origin so that the clock reads `seconds` now: a show started part-way.
+
 float readDemoClock();
 // Seconds since timerStart, rounded to single precision.
 

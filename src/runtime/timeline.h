@@ -6,6 +6,10 @@
 extern HSTREAM musicStream;       // 0 when the soundtrack could not be opened
 extern float musicSpectrum[512];  // first 256 written each frame; scenes read [0]
 
+// Where the show starts, set before runMainLoop: negative (as made) for a clock that
+// runs from process start, else the demoTime of the first frame (--from).
+extern float showStart;
+
 void dispatchTimeline();
 // Tests every row of the timeline (timeline_table.h) on its own: a row whose open
 // window holds demoTime asks for the music if it plays it, then draws its scene.
@@ -22,4 +26,6 @@ void renderFrame();
 int runMainLoop();
 // Sets up the music (saying once on stderr when there is no sound device), then one
 // event per pass, a frame when none is waiting, until a quit request is taken; shuts
-// the window down and returns the quit code.
+// the window down and returns the quit code. With showStart set, the frames that
+// lead up to it are drawn unseen first (as the capture tool plans them), and the
+// clock and the music start there.

@@ -125,6 +125,24 @@ unsigned long VirtualDisplay::findWindow(const std::string& title) const {
     return found;
 }
 
+VirtualDisplay::Geometry VirtualDisplay::geometry(unsigned long window) const {
+    Geometry g;
+    XWindowAttributes attributes;
+    Window child;
+    if (!display_ || !window || !XGetWindowAttributes(display_, window, &attributes)) return g;
+    XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &g.x, &g.y, &child);
+    g.width = attributes.width;
+    g.height = attributes.height;
+    return g;
+}
+
+bool VirtualDisplay::resize(unsigned long window, int width, int height) const {
+    if (!display_ || !window) return false;
+    XResizeWindow(display_, window, unsigned(width), unsigned(height));
+    XSync(display_, False);
+    return true;
+}
+
 bool VirtualDisplay::sendClose(unsigned long window) const {
     if (!display_ || !window) return false;
     XEvent event = {};
@@ -145,8 +163,13 @@ bool VirtualDisplay::key(const std::string& keys) const {
 }
 
 DemoProcess::DemoProcess(const std::string& exe, const std::string& dir,
-                         const std::vector<std::pair<std::string, std::string>>& set) {
+                         const std::vector<std::pair<std::string, std::string>>& set,
+                         const std::vector<std::string>& args) {
     stderrPath_ = dir + "/demo-stderr.txt";
+    stdoutPath_ = dir + "/demo-stdout.txt";
+    std::vector<const char*> argv = {exe.c_str()};
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    argv.push_back(nullptr);
     started_ = monotonicSeconds();
     pid_ = fork();
     if (pid_ == 0) {
@@ -157,11 +180,11 @@ DemoProcess::DemoProcess(const std::string& exe, const std::string& dir,
                 setenv(name.c_str(), value.c_str(), 1);
         }
         int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int null = open("/dev/null", O_WRONLY);
-        if (err < 0 || null < 0 || chdir(dir.c_str()) != 0) _exit(126);
-        dup2(null, 1);
+        int out = open(stdoutPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (err < 0 || out < 0 || chdir(dir.c_str()) != 0) _exit(126);
+        dup2(out, 1);
         dup2(err, 2);
-        execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+        execv(exe.c_str(), const_cast<char* const*>(argv.data()));
         _exit(127);
     }
 }
@@ -195,12 +218,17 @@ int DemoProcess::waitExit(double timeoutSeconds) {
     return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
 }
 
-std::string DemoProcess::stderrText() const {
-    std::ifstream in(stderrPath_);
+namespace {
+std::string readText(const std::string& path) {
+    std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
 }
+}  // namespace
+
+std::string DemoProcess::stderrText() const { return readText(stderrPath_); }
+std::string DemoProcess::stdoutText() const { return readText(stdoutPath_); }
 
 double DemoProcess::secondsSinceStart() const { return monotonicSeconds() - started_; }
 

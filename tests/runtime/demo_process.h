@@ -31,8 +31,13 @@ class VirtualDisplay {
     Shot screenshot() const;
 
     unsigned long findWindow(const std::string& title) const;  // 0 when there is none
-    bool sendClose(unsigned long window) const;                // WM_DELETE_WINDOW, as a window manager does
-    bool key(const std::string& keys) const;                   // xdotool key syntax, e.g. "Escape", "alt+F4"
+    struct Geometry {
+        int x = 0, y = 0, width = 0, height = 0;  // on the screen, the inside of the window
+    };
+    Geometry geometry(unsigned long window) const;
+    bool resize(unsigned long window, int width, int height) const;  // as a user dragging its corner
+    bool sendClose(unsigned long window) const;                      // WM_DELETE_WINDOW, as a window manager does
+    bool key(const std::string& keys) const;                         // xdotool key syntax, e.g. "Escape", "alt+F4"
 
   private:
     pid_t server_ = -1;
@@ -43,10 +48,11 @@ class VirtualDisplay {
 
 class DemoProcess {
   public:
-    // Starts `exe` in `dir` with the current environment plus `set` (name, value;
-    // an empty value removes the variable). Its stderr goes to a file.
+    // Starts `exe` with `args` in `dir` with the current environment plus `set`
+    // (name, value; an empty value removes the variable). Its stdout and stderr go
+    // to files.
     DemoProcess(const std::string& exe, const std::string& dir,
-                const std::vector<std::pair<std::string, std::string>>& set);
+                const std::vector<std::pair<std::string, std::string>>& set, const std::vector<std::string>& args = {});
     ~DemoProcess();  // kills it if it still runs
     DemoProcess(const DemoProcess&) = delete;
     DemoProcess& operator=(const DemoProcess&) = delete;
@@ -56,12 +62,13 @@ class DemoProcess {
     // The exit code (128 + signal when killed), or -1 when it still runs after timeout.
     int waitExit(double timeoutSeconds);
     std::string stderrText() const;
+    std::string stdoutText() const;
     double secondsSinceStart() const;
 
   private:
     pid_t pid_ = -1;
     int status_ = -1;
-    std::string stderrPath_;
+    std::string stderrPath_, stdoutPath_;
     double started_ = 0;
 };
 

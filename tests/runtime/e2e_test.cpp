@@ -5,10 +5,13 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
+#include "capture_cli.h"
 #include "demo_process.h"
 #include "gl_test.h"
+#include "runtime/build_config.h"
 #include "runtime/manifest.h"
 #include "runtime/timeline_table.h"
 #include "sound/ogg_stream.h"
@@ -39,6 +42,24 @@ bool near(std::array<int, 3> got, int r, int g, int b, int tolerance = 6) {
 
 std::string describe(std::array<int, 3> c) {
     return std::to_string(c[0]) + "," + std::to_string(c[1]) + "," + std::to_string(c[2]);
+}
+
+// The Opening's first seconds in a picture at (left, top), width x height on the
+// screen: the still background, the loading picture below the centre, black around.
+void expectOpeningLayout(const VirtualDisplay::Shot& shot, int left, int top, int width, int height) {
+    // (px, py) in half-widths/heights from the picture's centre, y up.
+    auto at = [&](double px, double py) {
+        return shot.at(int(left + width / 2 + px * width / 2), int(top + height / 2 - py * height / 2));
+    };
+    // The still background covers the middle third; clear of the other layers, it
+    // shows its own colour (200, 120, 40).
+    EXPECT_TRUE(near(at(0.2, 0.2), 200, 120, 40)) << describe(at(0.2, 0.2));
+    EXPECT_TRUE(near(at(0.25, -0.25), 200, 120, 40)) << describe(at(0.25, -0.25));
+    // The loading picture (255, 128, 0), opaque, below the centre and the background.
+    EXPECT_TRUE(near(at(0.0, -0.5), 255, 128, 0)) << describe(at(0.0, -0.5));
+    // Outside the pictures, the scene's black.
+    EXPECT_EQ(at(0.7, 0.7), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(at(-0.8, -0.8), (std::array<int, 3>{0, 0, 0}));
 }
 
 // Waits for the demo's first picture; false (with a failure) when none came.
@@ -90,6 +111,44 @@ TEST_F(Demo, OtherKeysAreSwallowed) {
     EXPECT_EQ(demo.waitExit(1.0), 0);
 }
 
+// Usage errors end with 2 and failures to start with 1, before any window opens;
+// help and version go to stdout.
+TEST(DemoCommandLine, HelpVersionBadOptionsAndMissingDataGiveTheirExitCodes) {
+    VirtualDisplay display;
+    ASSERT_TRUE(display.ok());
+    DemoFolder folder;
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string out, err;  // how each begins; empty means empty
+    };
+    const std::vector<Case> cases = {
+        {{"--help"}, 0, "usage: vorrend [options]\n", ""},
+        {{"--version"}, 0, std::string("vorrend ") + vorrendVersion + "\n", ""},
+        {{"--bogus"}, 2, "", "vorrend: The following argument was not expected: --bogus\nusage: vorrend"},
+        {{"--from", "145"}, 2, "", "vorrend: --from wants seconds"},
+        {{"--display", "1"}, 2, "", "vorrend: --display 1: there is no such screen; there is 1 screen, 0\nusage:"},
+        {{"--data", "absent"}, 1, "", "vorrend: --data absent: no such folder\n"},
+    };
+    for (const Case& c : cases) {
+        DemoProcess demo(VORREND_EXE, folder.dir.path(), withDisplay(display), c.args);
+        EXPECT_EQ(demo.waitExit(10), c.code) << c.args[0];
+        const std::string out = demo.stdoutText(), err = demo.stderrText();
+        EXPECT_EQ(out.rfind(c.out, 0), 0u) << out;
+        EXPECT_EQ(err.rfind(c.err, 0), 0u) << err;
+        EXPECT_EQ(out.empty(), c.out.empty()) << out;
+        EXPECT_EQ(err.empty(), c.err.empty()) << err;
+    }
+    // No data anywhere: the program alone in a folder of its own, started in an empty one.
+    ScratchDir bare;
+    std::filesystem::create_directories(bare.file("bin"));
+    std::filesystem::copy_file(VORREND_EXE, bare.file("bin/vorrend"));
+    DemoProcess demo(bare.file("bin/vorrend"), bare.path(), withDisplay(display));
+    EXPECT_EQ(demo.waitExit(10), 1);
+    EXPECT_EQ(demo.stderrText(), "vorrend: no data folder; looked in " + bare.file("data/") + ", " +
+                                     bare.file("share/vorrend/data/") + ", " + bare.file("bin/data/") + "\n");
+}
+
 TEST(DemoWithoutDisplay, ExitsOneWithAReason) {
     DemoFolder folder;
     DemoProcess demo(VORREND_EXE, folder.dir.path(),
@@ -111,22 +170,87 @@ TEST(DemoOnWideScreen, LetterboxesTheOpeningScene) {
     VirtualDisplay::Shot shot = display.screenshot();
     ASSERT_LT(demo.secondsSinceStart(), 19.0) << "start-up too slow to see the opening";
 
-    // Picture 960 x 720 from x = 160; (px, py) in half-widths/heights from its centre, y up.
-    auto at = [&](double px, double py) { return shot.at(int(160 + 480 + px * 480), int(360 - py * 360)); };
+    // Picture 960 x 720 from x = 160.
     for (int y = 0; y < 720; y += 8)
         for (int x : {0, 80, 159, 1120, 1200, 1279})
             ASSERT_EQ(shot.at(x, y), (std::array<int, 3>{0, 0, 0})) << "bar at " << x << "," << y;
-    // The still background covers the middle third; clear of the other layers, it
-    // shows its own colour (200, 120, 40).
-    EXPECT_TRUE(near(at(0.2, 0.2), 200, 120, 40)) << describe(at(0.2, 0.2));
-    EXPECT_TRUE(near(at(0.25, -0.25), 200, 120, 40)) << describe(at(0.25, -0.25));
-    // The loading picture (255, 128, 0), opaque, below the centre and the background.
-    EXPECT_TRUE(near(at(0.0, -0.5), 255, 128, 0)) << describe(at(0.0, -0.5));
-    // Outside the pictures, the scene's black.
-    EXPECT_EQ(at(0.7, 0.7), (std::array<int, 3>{0, 0, 0}));
-    EXPECT_EQ(at(-0.8, -0.8), (std::array<int, 3>{0, 0, 0}));
+    expectOpeningLayout(shot, 160, 0, 960, 720);
     ASSERT_TRUE(display.key("Escape"));
     EXPECT_EQ(demo.waitExit(1.0), 0);
+}
+
+// --window 800x600: a window of that size, the picture the whole of it. Made
+// narrower, the picture shrinks to stay 4:3 in the middle, black bars either side
+// where the old picture was. Escape still ends it.
+TEST_F(Demo, AWindowKeepsItsPictureFourByThreeWithBarsAsItIsResized) {
+    DemoProcess demo(VORREND_EXE, folder.dir.path(), withDisplay(display), {"--window", "800x600"});
+    ASSERT_TRUE(started(display, demo));
+    const unsigned long window = display.findWindow(title);
+    VirtualDisplay::Geometry g = display.geometry(window);
+    ASSERT_EQ(g.width, 800);
+    ASSERT_EQ(g.height, 600);
+    sleepSeconds(0.3);
+    expectOpeningLayout(display.screenshot(), g.x, g.y, 800, 600);
+
+    // 700 x 400 holds a 533 x 400 picture from x = 83.
+    ASSERT_TRUE(display.resize(window, 700, 400));
+    sleepSeconds(0.5);
+    g = display.geometry(window);
+    ASSERT_EQ(g.width, 700);
+    VirtualDisplay::Shot shot = display.screenshot();
+    ASSERT_LT(demo.secondsSinceStart(), 8.0) << "start-up too slow to see the opening";
+    for (int y = 0; y < 400; y += 8)
+        for (int x : {0, 40, 82, 617, 660, 699})
+            ASSERT_EQ(shot.at(g.x + x, g.y + y), (std::array<int, 3>{0, 0, 0})) << "bar at " << x << "," << y;
+    expectOpeningLayout(shot, g.x + 83, g.y, 533, 400);
+    ASSERT_TRUE(display.key("Escape"));
+    EXPECT_EQ(demo.waitExit(1.0), 0) << demo.stderrText();
+}
+
+// --from 80 shows the Tunnel at once with the state a whole run leaves there: its
+// first picture is the capture tool's of the same moment, within a little. The
+// build's own data when there is, whose pictures show how far the tunnel has turned.
+TEST_F(Demo, StartedPartWayShowsTheCaptureToolsPictureOfThatMoment) {
+#ifdef VORREND_DATA_ROOT
+    const std::string data = VORREND_DATA_ROOT;
+#else
+    const std::string data = folder.dir.path();
+#endif
+    DemoProcess demo(VORREND_EXE, data, withDisplay(display), {"--window", "640x480", "--from", "80"});
+    VirtualDisplay::Shot shot;
+    VirtualDisplay::Geometry g;
+    for (double waited = 0; waited < 20 && demo.running(); waited += 0.02) {
+        g = display.geometry(display.findWindow(title));
+        shot = display.screenshot();
+        bool black = true;
+        for (int y = 0; y < g.height && black; y += 4)
+            for (int x = 0; x < g.width && black; x += 4) black = shot.at(g.x + x, g.y + y) == std::array<int, 3>{};
+        if (g.width == 640 && !black) break;
+        sleepSeconds(0.02);
+    }
+    ASSERT_EQ(g.width, 640) << demo.stderrText();
+    ASSERT_TRUE(display.key("Escape"));
+    EXPECT_EQ(demo.waitExit(2.0), 0) << demo.stderrText();
+
+    // Every 50th of a second from 80 s: one of them lies within a hundredth of the shot.
+    ScratchDir out;
+    ProcessResult capture = runCapture(
+        {"--size", "640x480", "--fps", "50", "--from", "80", "--to", "80.8", "--out", out.file("frames")}, data);
+    ASSERT_EQ(capture.exitCode, 0) << capture.errorText;
+    double best = 255;
+    for (int i = 1; i <= 40; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%06d.png", i);
+        Picture frame;
+        ASSERT_TRUE(readPngFile(out.file("frames") + name, &frame)) << name;
+        double sum = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                for (int c = 0; c < 3; ++c)
+                    sum += std::abs(shot.at(g.x + x, g.y + y)[c] - frame.rgb[(size_t(y) * 640 + x) * 3 + c]);
+        best = std::min(best, sum / (640 * 480 * 3));
+    }
+    EXPECT_LT(best, 2.0) << "mean difference per channel from the nearest captured picture";
 }
 
 // What SDL's disk driver writes is what the device would play: silence until the

@@ -62,6 +62,14 @@ int32_t BASS_ChannelGetData(uint32_t handle, void* buffer, uint32_t length) {
                     (length == BASS_DATA_FFT512 ? "" : " ?"));
     return 1024;
 }
+uint64_t BASS_ChannelSeconds2Bytes(uint32_t handle, double seconds) {
+    calls.push_back("bytes " + std::to_string(handle) + " " + std::to_string(seconds));
+    return 1000;
+}
+bool BASS_ChannelSetPosition(uint32_t handle, uint64_t position, uint32_t mode) {
+    calls.push_back("position " + std::to_string(handle) + " " + std::to_string(position) + " " + std::to_string(mode));
+    return true;
+}
 void BASS_Free() {}
 
 class FrameLoop : public GLTest {
@@ -74,9 +82,8 @@ class FrameLoop : public GLTest {
         musicStream = 0;
         glDisable(GL_TEXTURE_2D);
     }
-    // Moves the clock's origin so that the demo's time now reads `seconds`.
-    static void setClockTo(double seconds) { timerStart = nowTicks() - int64_t(seconds / timerPeriod); }
-    static int64_t nowTicks() { return std::chrono::steady_clock::now().time_since_epoch().count(); }
+    void TearDown() override { showStart = -1; }
+    static void setClockTo(double seconds) { startDemoClockAt(float(seconds)); }
 };
 
 TEST_F(FrameLoop, EachSceneRunsInsideItsOpenWindowOnly) {
@@ -159,6 +166,21 @@ TEST_F(FrameLoop, LoopDrawsFramesUntilAQuitRequestIsTaken) {
     EXPECT_EQ(framesDrawn, 3) << "no frame after the request";
     // shutdownWindow posts one more request, which nobody takes.
     EXPECT_EQ(headlessQuitRequests(), 2);
+}
+
+// The frames before the start come first, before the music exists, so the
+// Opening's play request among them finds no stream; then the music goes to the
+// start and plays, and the first frame is the start's.
+TEST_F(FrameLoop, AShowStartedPartWayDrawsItsHistoryThenStartsTheMusicAndTheClockThere) {
+    showStart = windowOf(Scene::tunnel).from + 9.0f;
+    quitAfterFrames = 6;
+    setClockTo(0.5);
+    EXPECT_EQ(runMainLoop(), 7);
+    EXPECT_EQ(calls, (Calls{"play 0 0", "opening", "gallery", "ship", "tunnel", "tunnel", "init 1 44100 0 mainWindow",
+                            "create data/sound/vorrend.ogg 0 0 0", "bytes 42 80.000000", "position 42 1000 0",
+                            "play 42 0", "spectrum 42", "tunnel"}));
+    EXPECT_GE(demoTime, 80.0f);
+    EXPECT_LT(demoTime, 80.5f);
 }
 
 TEST_F(FrameLoop, TheEndOfTheTimelinePostsExactlyOneQuitRequest) {

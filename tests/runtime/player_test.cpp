@@ -1,12 +1,97 @@
-// Where both programs find their data.
+// The player's command line and where both programs find their data.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "gl_test.h"
+#include "runtime/build_config.h"
 #include "runtime/data_folder.h"
+#include "runtime/player_options.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+struct Parsed {
+    int code;
+    PlayerOptions options;
+    std::string out, err;
+};
+
+Parsed parse(std::vector<const char*> args) {
+    args.insert(args.begin(), "vorrend");
+    Parsed p;
+    p.code = parsePlayerArgs(int(args.size()), args.data(), &p.options, &p.out, &p.err);
+    return p;
+}
+
+PlayerOptions windowed(int width, int height) {
+    PlayerOptions o;
+    o.window = true;
+    o.width = width;
+    o.height = height;
+    return o;
+}
+}  // namespace
+
+TEST(PlayerOptions, EachArgumentListGivesItsOptions) {
+    const PlayerOptions plain;
+    PlayerOptions at80 = windowed(960, 720), second = windowed(1000, 500), fromZero, lastData, late;
+    at80.from = 80;
+    second.display = 1;
+    fromZero.from = 0;
+    lastData.data = "/y";
+    late.from = 144.99f;
+    const std::vector<std::pair<std::vector<const char*>, PlayerOptions>> cases = {
+        {{}, plain},
+        {{"--window"}, windowed(960, 720)},
+        {{"--window", "800x600"}, windowed(800, 600)},
+        {{"--window=1000x500", "--display", "1"}, second},
+        {{"--window", "--from", "80"}, at80},  // a bare --window leaves the next option alone
+        {{"--from=0"}, fromZero},
+        {{"--from", "144.99"}, late},
+        {{"--data", "/x", "--data", "/y"}, lastData},  // the last of a repeated option
+    };
+    for (const auto& [args, want] : cases) {
+        std::string shown;
+        for (const char* a : args) shown += std::string(a) + " ";
+        Parsed p = parse(args);
+        ASSERT_EQ(p.code, -1) << shown << p.err;
+        EXPECT_EQ(p.out + p.err, "") << shown;
+        const PlayerOptions& o = p.options;
+        EXPECT_EQ(o.window, want.window) << shown;
+        EXPECT_EQ(o.width, want.width) << shown;
+        EXPECT_EQ(o.height, want.height) << shown;
+        EXPECT_EQ(o.display, want.display) << shown;
+        EXPECT_EQ(o.from, want.from) << shown;
+        EXPECT_EQ(o.data, want.data) << shown;
+    }
+}
+
+TEST(PlayerOptions, HelpAndVersionEndWithZeroAndUsageErrorsWithTwo) {
+    EXPECT_EQ(parse({"-h"}).code, 0);
+    EXPECT_EQ(parse({"--help"}).out.rfind("usage: vorrend [options]\n", 0), 0u);
+    EXPECT_EQ(parse({"-V"}).out, std::string("vorrend ") + vorrendVersion + "\n");
+    const std::vector<std::vector<const char*>> bad = {
+        {"--bogus"},          {"stray"},
+        {"--window", "800"},  {"--window", "0x600"},
+        {"--window", "8x6x"}, {"--window", "99999x600"},
+        {"--display", "-1"},  {"--display", "one"},
+        {"--from", "145"},    {"--from", "-0.5"},
+        {"--from", "nan"},    {"--from", "144.999999"},  // 145 in single precision
+        {"--from"},           {"--data"},
+        {"--data="},
+    };
+    for (const auto& args : bad) {
+        std::string shown;
+        for (const char* a : args) shown += std::string(a) + " ";
+        Parsed p = parse(args);
+        EXPECT_EQ(p.code, 2) << shown;
+        EXPECT_EQ(p.out, "") << shown;
+        const size_t lineEnd = p.err.find('\n');
+        EXPECT_EQ(p.err.rfind("vorrend: ", 0), 0u) << p.err;
+        EXPECT_EQ(p.err.find("usage: vorrend [options]"), lineEnd + 1) << p.err;
+    }
+}
 
 // The working directory's data/, then the installed data, then the build tree's;
 // --data instead of all of them.

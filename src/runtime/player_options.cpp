@@ -1,0 +1,69 @@
+#include "runtime/player_options.h"
+
+#include "runtime/command_line.h"
+#include "runtime/timeline_table.h"
+
+namespace {
+
+// No larger than any screen has.
+constexpr int largestWindow = 16384;
+
+void describe(CLI::App& app, std::string* window, std::string* display, std::string* from, std::string* data) {
+    const std::string end = std::to_string(int(showEnd));
+    setUpCommandLine(app, "Plays the demo full screen for " + end +
+                              " seconds; Escape or closing the window ends it\n"
+                              "early. With --from, the frames before T are drawn unseen first, so the picture\n"
+                              "and the music at T are those of a whole run. Without --data the data is data/\n"
+                              "in the working directory, else the data installed with the program.");
+    app.add_option("--window", *window, "a resizable window, not full screen (960x720)")
+        ->expected(0, 1)
+        ->type_name("[WxH]");
+    app.add_option("--display", *display, "the screen full screen covers (0, the first)")->type_name("N");
+    app.add_option("--from", *from, "start at T seconds, 0 <= T < " + end)->type_name("T");
+    app.add_option("--data", *data, "the data folder (with pic/, objects/, sound/)")->type_name("DIR");
+}
+
+}  // namespace
+
+int parsePlayerArgs(int argc, const char* const* argv, PlayerOptions* options, std::string* out, std::string* err) {
+    CLI::App app("", "vorrend");
+    std::string window, display, from, data;
+    describe(app, &window, &display, &from, &data);
+    int code = parseCommandLine(app, argc, argv, out, err);
+    if (code >= 0) return code;
+
+    PlayerOptions o;
+    if (app.count("--window")) {
+        o.window = true;
+        o.width = 960;
+        o.height = 720;
+        if (!window.empty() && (!parseSize(window, &o.width, &o.height) || o.width < 1 || o.height < 1 ||
+                                o.width > largestWindow || o.height > largestWindow))
+            return usageError(app, "--window wants WIDTHxHEIGHT such as 800x600, not '" + window + "'", err);
+    }
+    int64_t screen = 0;
+    if (app.count("--display") && !parseWhole(display, &screen))
+        return usageError(app, "--display wants a screen number such as 0 or 1, not '" + display + "'", err);
+    o.display = int(screen);
+    if (app.count("--from")) {
+        double seconds = -1;
+        // In single precision, as the clock counts: 144.99999999 would be the end itself.
+        if (!parseSeconds(from, &seconds) || !(seconds >= 0 && float(seconds) < showEnd))
+            return usageError(app,
+                              "--from wants seconds from 0 up to (not including) " + std::to_string(int(showEnd)) +
+                                  ", not '" + from + "'",
+                              err);
+        o.from = float(seconds);
+    }
+    if (app.count("--data") && data.empty()) return usageError(app, "--data wants a folder", err);
+    o.data = data;
+    *options = o;
+    return -1;
+}
+
+int playerUsageError(const std::string& why, std::string* err) {
+    CLI::App app("", "vorrend");
+    std::string window, display, from, data;
+    describe(app, &window, &display, &from, &data);
+    return usageError(app, why, err);
+}
