@@ -346,7 +346,7 @@ EbrMesh railsMesh() {
 std::vector<EbrMesh> shipObject() {
     const Masts masts = shipMasts();
     // Each part at its place in the file, where the manifest gives it its texture.
-    std::vector<EbrMesh> out(size_t(ShipPart::count));
+    std::vector<EbrMesh> out(static_cast<size_t>(ShipPart::count));
     auto put = [&](ShipPart part, EbrMesh m) { out[size_t(meshOf(part))] = std::move(m); };
     put(ShipPart::hull, hullMesh());
     put(ShipPart::deck, deckMesh());
