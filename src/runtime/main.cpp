@@ -30,11 +30,10 @@ int main(int argc, char** argv) {
     if (options.display > 0) {
         const int screens = countDisplays();  // without a display, creating the window says so
         if (screens >= 0 && options.display >= screens) {
-            playerUsageError(
-                "--display " + std::to_string(options.display) + ": there is no such screen; there " +
-                    (screens == 1 ? "is 1 screen, 0"
-                                  : "are " + std::to_string(screens) + " screens, 0 to " + std::to_string(screens - 1)),
-                &err);
+            const std::string count =
+                screens == 1 ? "is 1 screen (0)"
+                             : "are " + std::to_string(screens) + " screens (0 to " + std::to_string(screens - 1) + ")";
+            playerUsageError("--display " + std::to_string(options.display) + ": no such screen; there " + count, &err);
             std::fputs(err.c_str(), stderr);
             return 2;
         }

@@ -127,7 +127,7 @@ TEST(DemoCommandLine, HelpVersionBadOptionsAndMissingDataGiveTheirExitCodes) {
         {{"--version"}, 0, std::string("vorrend ") + vorrendVersion + "\n", ""},
         {{"--bogus"}, 2, "", "vorrend: The following argument was not expected: --bogus\nusage: vorrend"},
         {{"--from", "145"}, 2, "", "vorrend: --from wants seconds"},
-        {{"--display", "1"}, 2, "", "vorrend: --display 1: there is no such screen; there is 1 screen, 0\nusage:"},
+        {{"--display", "1"}, 2, "", "vorrend: --display 1: no such screen; there is 1 screen (0)\nusage:"},
         {{"--data", "absent"}, 1, "", "vorrend: --data absent: no such folder\n"},
     };
     for (const Case& c : cases) {
