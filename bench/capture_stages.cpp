@@ -53,9 +53,9 @@ int main(int argc, char** argv) {
         double render = 0, read = 0, png = 0, quiet = 0, processor = 0;
         for (int i = 0; i < frames; ++i) {
             double p0 = processorSeconds();
-            double t = span.from + fps.seconds(i);
+            PlannedFrame frame = spanFrame(fps, span.from, i);
             auto t0 = Clock::now();
-            renderPlannedFrame({float(t), musicSecondsAt(fps, t), false}, sound);
+            renderPlannedFrame(frame, sound);
             glFinish();
             auto t1 = Clock::now();
             readFrame(width, height, &rgb);
@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
             writePngTo(&sink, width, height, rgb.data(), 1, &error);
             auto t3 = Clock::now();
             processor += processorSeconds() - p0;
-            renderPlannedFrame({float(t), musicSecondsAt(fps, t), true}, sound);
+            frame.quiet = true;
+            renderPlannedFrame(frame, sound);
             glFinish();
             quiet += secondsSince(t3);
             render += std::chrono::duration<double>(t1 - t0).count();

@@ -16,31 +16,45 @@ int windowAt(float time) {
     return -1;
 }
 
-// Grid frames 1 .. last lie before firstShown; a hair of tolerance keeps a time given
-// as text (21.1) from counting its own grid frame as history.
-int64_t lastHistoryFrame(const FrameRate& fps, double firstShown) {
-    int64_t last = int64_t(std::ceil(firstShown * fps.value())) + 1;
-    while (last > 0 && fps.seconds(last) >= firstShown - 1e-7) --last;
-    return last;
+// The middle of frame i's display interval [from + i/fps, from + (i + 1)/fps), in
+// halves of the rate's own fraction.
+double middleOf(const FrameRate& fps, double from, int64_t i) {
+    return from + double(2 * i + 1) * double(fps.den) / double(2 * fps.num);
+}
+
+// The grid frames before firstShown: 0 .. count - 1. A hair of tolerance keeps a
+// time given as text (21.15) from counting its own grid frame as history.
+int64_t historyCount(const FrameRate& fps, double firstShown) {
+    int64_t count = int64_t(std::ceil(firstShown * fps.value())) + 1;
+    while (count > 0 && middleOf(fps, 0, count - 1) >= firstShown - 1e-7) --count;
+    return count;
 }
 
 PlannedFrame gridFrame(const FrameRate& fps, int64_t k) {
-    double seconds = fps.seconds(k);
-    return {float(seconds), musicSecondsAt(fps, seconds), true};
+    PlannedFrame frame = spanFrame(fps, 0, k);
+    frame.quiet = true;
+    return frame;
 }
 
 }  // namespace
 
+PlannedFrame spanFrame(const FrameRate& fps, double from, int64_t i) {
+    // The music's position is the same expression as the capture's sound boundaries
+    // (from + i/fps), so spectrum and sound agree to the sample.
+    return {float(middleOf(fps, from, i)), from + fps.seconds(i), false};
+}
+
 double musicSecondsAt(const FrameRate& fps, double demoSeconds) {
-    // The music starts with the first frame, at 1/fps.
-    return std::max(0.0, demoSeconds - fps.seconds(1));
+    // The frame's display interval, and the sound heard with it, starts half a frame
+    // before the time it shows.
+    return std::max(0.0, demoSeconds - 0.5 * fps.seconds(1));
 }
 
 std::vector<PlannedFrame> fullHistory(const FrameRate& fps, double firstShown) {
     std::vector<PlannedFrame> frames;
-    int64_t last = lastHistoryFrame(fps, firstShown);
-    frames.reserve(size_t(std::max<int64_t>(last, 0)));
-    for (int64_t k = 1; k <= last; ++k) frames.push_back(gridFrame(fps, k));
+    const int64_t count = historyCount(fps, firstShown);
+    frames.reserve(size_t(count));
+    for (int64_t k = 0; k < count; ++k) frames.push_back(gridFrame(fps, k));
     // A first shown frame on a window bound draws nothing and shows this one's picture.
     if (!frames.empty()) frames.back().quiet = false;
     return frames;
@@ -63,16 +77,17 @@ std::vector<PlannedFrame> fullHistory(const FrameRate& fps, double firstShown) {
 // and a first shown frame on a window bound (which draws nothing) shows it. A test
 // checks all of this against the full history across every window and bound.
 std::vector<PlannedFrame> shortHistory(const FrameRate& fps, double firstShown) {
-    int64_t last = lastHistoryFrame(fps, firstShown);
-    int64_t lastOfWindow[timelineRows] = {};
-    for (int64_t k = 1; k <= last; ++k) {
-        int w = windowAt(float(fps.seconds(k)));
+    const int64_t count = historyCount(fps, firstShown);
+    int64_t lastOfWindow[timelineRows];
+    std::fill(lastOfWindow, lastOfWindow + timelineRows, -1);
+    for (int64_t k = 0; k < count; ++k) {
+        int w = windowAt(gridFrame(fps, k).time);
         if (w >= 0) lastOfWindow[w] = k;
     }
     std::vector<int64_t> keep;
     for (int64_t k : lastOfWindow)
-        if (k > 0) keep.push_back(k);
-    for (int64_t k = std::max<int64_t>(1, last - 1); k <= last; ++k) keep.push_back(k);
+        if (k >= 0) keep.push_back(k);
+    for (int64_t k = std::max<int64_t>(0, count - 2); k < count; ++k) keep.push_back(k);
     std::sort(keep.begin(), keep.end());
     keep.erase(std::unique(keep.begin(), keep.end()), keep.end());
 

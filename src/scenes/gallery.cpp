@@ -26,10 +26,10 @@ void drawGalleryScene() {
     glLoadIdentity();
 
     // The grid, two seconds apart.
-    gridPicture(23.0f, -1.5f, 1.5f, texPirat);
-    gridPicture(25.0f, 1.5f, 1.5f, texSkatt);
-    gridPicture(27.0f, -1.5f, -1.5f, texFinish2);
-    gridPicture(29.0f, 1.5f, -1.5f, texLegacyKube);
+    gridPicture(galleryPictureFrom[0], -1.5f, 1.5f, texPirat);
+    gridPicture(galleryPictureFrom[1], 1.5f, 1.5f, texSkatt);
+    gridPicture(galleryPictureFrom[2], -1.5f, -1.5f, texFinish2);
+    gridPicture(galleryPictureFrom[3], 1.5f, -1.5f, texLegacyKube);
 
     // Fading picture, eye depth 2 (past every edge): alpha 0.8 at 20 s, 0 at 24 s,
     // negative (clamped, invisible) after. It ends the frame if ever out of window.
@@ -44,7 +44,7 @@ void drawGalleryScene() {
     glPopMatrix();
 
     // Title, eye depth 3, the middle 80 %: invisible until 31 s, full from 33 s.
-    if (!(demoTime > 29.0f && demoTime < 35.0f)) return;
+    if (!(demoTime > galleryTitleFrom && demoTime < 35.0f)) return;
     glLoadIdentity();
     glPushMatrix();
     glColor4f(1, 1, 1, float(double(t31) * 0.5));

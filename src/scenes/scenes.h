@@ -6,6 +6,15 @@
 
 struct tegn3d;
 
+// Times inside their windows at which scenes switch a layer or a camera (the
+// windows' own bounds are the timeline's). A frame exactly on one is drawn in a way
+// no frame just beside it is: the capture tool keeps its frames off them.
+inline constexpr float galleryPictureFrom[4] = {23.0f, 25.0f, 27.0f, 29.0f};  // the grid, picture by picture
+inline constexpr float galleryTitleFrom = 29.0f;                              // the title overlay
+inline constexpr float shipFarCameraFrom = 47.0f;  // the near camera before, the far one after, none on it
+inline constexpr float sceneSwitchTimes[] = {galleryPictureFrom[0], galleryPictureFrom[1], galleryPictureFrom[2],
+                                             galleryPictureFrom[3], galleryTitleFrom,      shipFarCameraFrom};
+
 void drawOpeningScene();
 void drawGalleryScene();
 void drawShipScene();

@@ -38,8 +38,10 @@ void drawShipScene() {
 
     // Camera by time; at exactly 47 s none applies and the view is the identity.
     glLoadIdentity();
-    if (demoTime > 35.0f && demoTime < 47.0f) gluLookAt(3.5 * t52 + 4.5, 0, -5, 0, 0, 0, 0, 1, 0);  // x from -55 to -13
-    if (demoTime > 47.0f && demoTime < 71.0f) gluLookAt(-2.0 * t69 + 2.0, 0, -35, 0, 0, 0, 0, 1, 0);  // x from 46 to -2
+    if (demoTime > 35.0f && demoTime < shipFarCameraFrom)
+        gluLookAt(3.5 * t52 + 4.5, 0, -5, 0, 0, 0, 0, 1, 0);  // x from -55 to -13
+    if (demoTime > shipFarCameraFrom && demoTime < 71.0f)
+        gluLookAt(-2.0 * t69 + 2.0, 0, -35, 0, 0, 0, 0, 1, 0);  // x from 46 to -2
     if (demoTime > 126.0f && demoTime < 150.0f) gluLookAt(0, 0, -35, 0, 0, 0, 0, 1, 0);
 
     // Water: lit, fogged, blended by its texture's alpha.

@@ -19,6 +19,7 @@
 #include "runtime/manifest.h"
 #include "runtime/timeline.h"
 #include "runtime/timeline_table.h"
+#include "scenes/scenes.h"
 #include "sound/ogg_stream.h"
 #include "sound/spectrum.h"
 
@@ -28,9 +29,10 @@ namespace {
 
 constexpr int width = 160, height = 120;
 
-// The live demo's loop at 10 frames per second from its first frame, every frame
-// drawn in full, the music starting with the first frame: the pictures at the frames
-// asked for. Written independently of the tool's own frame plans.
+// A whole run at 10 frames per second, every frame drawn in full: frame k (from 0)
+// shows the middle of its tenth of a second, (k + 1/2)/10, and hears the music from
+// k/10. The pictures at the frames asked for. Written independently of the tool's
+// own frame plans.
 std::map<int64_t, Picture> referenceFrames(const std::vector<int64_t>& wanted) {
     std::map<int64_t, Picture> pictures;
     std::string error;
@@ -45,9 +47,9 @@ std::map<int64_t, Picture> referenceFrames(const std::vector<int64_t>& wanted) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     int64_t last = *std::max_element(wanted.begin(), wanted.end());
-    for (int64_t k = 1; k <= last; ++k) {
-        spectrumOfPlayed(mono, std::llround((k - 1) / 10.0 * sound.rate), musicSpectrum);
-        drawFrameAt(float(k / 10.0));
+    for (int64_t k = 0; k <= last; ++k) {
+        spectrumOfPlayed(mono, std::llround(k / 10.0 * sound.rate), musicSpectrum);
+        drawFrameAt(float((k + 0.5) / 10.0));
         if (std::find(wanted.begin(), wanted.end(), k) == wanted.end()) continue;
         Picture& p = pictures[k];
         p.width = width;
@@ -95,37 +97,55 @@ std::map<std::string, std::vector<std::string>> probe(const std::string& file) {
 
 }  // namespace
 
-// The picture at T is the live demo's after the frames that lead up to T, whichever
+// The picture at T is a whole run's after the frames that lead up to T, whichever
 // scene window T falls in, just after a window opens, and exactly on a bound (where
 // nothing is drawn and the previous frame stays). The music-driven scenes also show
 // that the spectrum is taken at the right moment.
-TEST(CaptureCommandLine, PictureAtAnyTimeIsTheLiveDemosAfterItsFrameHistory) {
+TEST(CaptureCommandLine, PictureAtAnyTimeIsAWholeRunsAfterItsFrameHistory) {
     // Inside each scene, the first frame of each later window (which finds the
-    // previous scene's state), the bounds the Opening and the Gallery close on and the
-    // end of the show, the Ship's 47 s without a camera, and the music-driven Treasure
-    // room and Torus.
-    auto frameAt = [](float seconds) { return int64_t(std::lround(seconds * 10)); };
-    std::vector<int64_t> frames = {50, 210, 470, 800, 1000, 1160, 1310};
-    for (size_t w = 1; w < timelineRows; ++w) frames.push_back(frameAt(timeline[w].from) + 1);
-    for (float bound : {timeline[0].to, timeline[1].to, showEnd}) frames.push_back(frameAt(bound));
+    // previous scene's state), the Ship's 47 s without a camera, the music-driven
+    // Treasure room and Torus, then the bounds the Opening and the Gallery close on
+    // and the end of the show, which show the frame before.
+    struct Case {
+        double time;
+        int64_t frame;  // the reference frame it shows
+    };
+    std::vector<Case> cases;
+    for (int64_t k : {50, 210, 469, 800, 1000, 1160, 1310}) cases.push_back({(k + 0.5) / 10, k});
+    cases.push_back({shipFarCameraFrom, -1});
+    for (size_t w = 1; w < timelineRows; ++w) {
+        int64_t k = std::lround(timeline[w].from * 10);
+        cases.push_back({(k + 0.5) / 10, k});
+    }
+    for (float bound : {timeline[0].to, timeline[1].to, showEnd}) cases.push_back({bound, std::lround(bound * 10) - 1});
+    std::vector<int64_t> frames;
+    for (const Case& c : cases)
+        if (c.frame >= 0) frames.push_back(c.frame);
     std::map<int64_t, Picture> reference = referenceFrames(frames);
-    ASSERT_EQ(reference.size(), frames.size());
     ScratchDir out;
     std::vector<std::vector<std::string>> runs;
-    for (int64_t k : frames)
-        runs.push_back({"--size", size(), "--fps", "10", "--time", timeText(k / 10.0), "--out",
-                        out.file(std::to_string(k) + ".png")});
+    for (size_t i = 0; i < cases.size(); ++i) {
+        runs.push_back({"--size", size(), "--fps", "10", "--time", timeText(cases[i].time), "--out",
+                        out.file(std::to_string(i) + ".png")});
+    }
     std::vector<ProcessResult> results = runCaptures(runs, captureDataDir());
-    for (size_t i = 0; i < frames.size(); ++i) {
+    Picture noCamera;
+    for (size_t i = 0; i < cases.size(); ++i) {
         ASSERT_EQ(results[i].exitCode, 0) << results[i].errorText;
         EXPECT_EQ(results[i].errorText, "") << "a picture capture prints nothing on success";
         Picture picture;
         ASSERT_TRUE(readPngFile(runs[i].back(), &picture)) << runs[i].back();
-        EXPECT_EQ(differingBytes(picture, reference[frames[i]]), 0) << "at " << frames[i] / 10.0 << " s";
+        if (cases[i].frame < 0) {
+            noCamera = picture;
+            continue;
+        }
+        EXPECT_EQ(differingBytes(picture, reference[cases[i].frame]), 0) << "at " << cases[i].time << " s";
     }
-    // The pictures differ from scene to scene, or the checks above would prove little.
+    // The pictures differ from scene to scene, or the checks above would prove little;
+    // at 47 s, where the Ship has no camera, the picture is unlike its neighbours'.
     EXPECT_FALSE(reference[210] == reference[1000]);
-    EXPECT_FALSE(reference[1061] == reference[1160]);
+    EXPECT_FALSE(reference[1060] == reference[1160]);
+    EXPECT_GT(differingBytes(noCamera, reference[469]), int(noCamera.rgb.size() / 4));
 }
 
 TEST(CaptureCommandLine, FolderSpanHasAFramePerStepEqualToSinglePicturesAndTheSoundtrackSpan) {
@@ -144,7 +164,7 @@ TEST(CaptureCommandLine, FolderSpanHasAFramePerStepEqualToSinglePicturesAndTheSo
     EXPECT_EQ(names.back(), "soundtrack.wav");
     std::vector<std::vector<std::string>> runs;
     for (int i = 1; i <= 10; ++i)
-        runs.push_back({"--size", size(), "--fps", "10", "--time", timeText(21 + i / 10.0), "--out",
+        runs.push_back({"--size", size(), "--fps", "10", "--time", timeText(21 + (i - 0.5) / 10), "--out",
                         out.file("single-" + std::to_string(i) + ".png")});
     std::vector<ProcessResult> results = runCaptures(runs, captureDataDir());
     for (int i = 1; i <= 10; ++i) {

@@ -13,6 +13,7 @@
 #include "gl_test.h"
 #include "platform/offscreen.h"
 #include "runtime/build_config.h"
+#include "scenes/scenes.h"
 #include "sound/ogg_stream.h"
 #include "sound/spectrum.h"
 #include "test_ogg.h"
@@ -143,29 +144,33 @@ TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
 
 TEST(CaptureHistory, FullHistoryIsEveryGridFrameBeforeTheFirstShown) {
     FrameRate fps{10, 1};
-    std::vector<PlannedFrame> frames = fullHistory(fps, 2.1);  // frames 0.1 .. 2.0
-    ASSERT_EQ(frames.size(), 20u);
-    EXPECT_FLOAT_EQ(frames.front().time, 0.1f);
-    EXPECT_EQ(frames.back().time, 2.0f);
+    std::vector<PlannedFrame> frames = fullHistory(fps, 2.15);  // frames 0.05 .. 2.05
+    ASSERT_EQ(frames.size(), 21u);
+    EXPECT_FLOAT_EQ(frames.front().time, 0.05f);
+    EXPECT_FLOAT_EQ(frames.back().time, 2.05f);
     EXPECT_EQ(frames.front().musicSeconds, 0.0);  // the music starts with the first frame
-    EXPECT_NEAR(frames.back().musicSeconds, 1.9, 1e-12);
+    EXPECT_NEAR(frames.back().musicSeconds, 2.0, 1e-12);
     EXPECT_TRUE(frames.front().quiet);
     EXPECT_FALSE(frames.back().quiet);  // its picture may be shown
-    EXPECT_TRUE(fullHistory(fps, 0.1).empty());
+    EXPECT_EQ(fullHistory(fps, 2.1).size(), 21u);
     EXPECT_TRUE(fullHistory(fps, 0.05).empty());
+    EXPECT_TRUE(fullHistory(fps, 0.01).empty());
+    // --time T hears the music from half a frame before T, where its interval starts.
+    EXPECT_NEAR(musicSecondsAt(fps, 2.1), 2.05, 1e-12);
+    EXPECT_EQ(musicSecondsAt(fps, 0.01), 0.0);
 }
 
 TEST(CaptureHistory, ShortHistoryKeepsEachWindowsLastFrameAndTheTwoBeforeTheTarget) {
     FrameRate fps{60, 1};
-    const double target = windowOf(Scene::ship, 1).from + 4.0;
+    const double target = windowOf(Scene::ship, 1).from + 4.0 + 0.5 / 60;
     std::vector<PlannedFrame> frames = shortHistory(fps, target);
     std::vector<float> times;
     for (const PlannedFrame& f : frames) times.push_back(f.time);
-    // The grid frame a 60th before each earlier window closes, then the two before
-    // the target.
+    // The grid frame half a 60th before each earlier window closes, then the two
+    // before the target.
     std::vector<float> expected;
     for (const TimelineWindow& w : timeline)
-        if (w.to < target) expected.push_back(float((w.to * 60.0 - 1) / 60.0));
+        if (w.to < target) expected.push_back(float((w.to * 60.0 - 0.5) / 60.0));
     expected.push_back(float((target * 60 - 2) / 60.0));
     expected.push_back(float((target * 60 - 1) / 60.0));
     ASSERT_EQ(expected.size(), timelineRows + 1);
@@ -174,14 +179,48 @@ TEST(CaptureHistory, ShortHistoryKeepsEachWindowsLastFrameAndTheTwoBeforeTheTarg
     for (size_t i = 0; i + 1 < frames.size(); ++i) EXPECT_TRUE(frames[i].quiet);
     // Inside the first window there is nothing earlier to keep.
     ASSERT_EQ(shortHistory(fps, 0.5).size(), 2u);
-    EXPECT_EQ(shortHistory(fps, 1 / 60.0).size(), 0u);
+    EXPECT_EQ(shortHistory(fps, 0.5 / 60).size(), 0u);
     // 60000/1001: the last frame of the Opening window falls between grid steps
-    // (1198 / 59.94 = 19.987 s for a 20 s window).
-    const double lastOpening = std::floor(windowOf(Scene::opening).to * 60000 / 1001);
+    // (1198.5 / 59.94 = 19.995 s for a 20 s window).
+    const double lastOpening = std::floor(windowOf(Scene::opening).to * 60000 / 1001 - 0.5);
     frames = shortHistory({60000, 1001}, windowOf(Scene::gallery).from + 5.0);
     ASSERT_GE(frames.size(), 3u);
-    EXPECT_NEAR(frames[0].time, lastOpening * 1001 / 60000.0, 1e-5);
-    EXPECT_NEAR(frames[0].musicSeconds, (lastOpening - 1) * 1001 / 60000.0, 1e-9);
+    EXPECT_NEAR(frames[0].time, (lastOpening + 0.5) * 1001 / 60000.0, 1e-5);
+    EXPECT_NEAR(frames[0].musicSeconds, lastOpening * 1001 / 60000.0, 1e-9);
+}
+
+// Frame i shows the middle of its interval, so at the usual rates no frame of a
+// whole run, of a span from a window's bound, or of the history before it, lands
+// on a bound of the timeline or a time where a scene switches; the frames still
+// fill the span from its start and end within one frame of its end.
+TEST(CaptureHistory, AtTheUsualRatesNoFrameLandsOnABound) {
+    std::vector<float> bounds(std::begin(sceneSwitchTimes), std::end(sceneSwitchTimes));
+    for (const TimelineWindow& w : timeline) bounds.insert(bounds.end(), {w.from, w.to});
+    bounds.push_back(showEnd);
+    std::vector<double> froms = {0};
+    for (const TimelineWindow& w : timeline) froms.push_back(w.from);
+    const FrameRate rates[] = {{24, 1}, {25, 1}, {30, 1}, {50, 1}, {60, 1}, {60000, 1001}, {120, 1}, {144, 1}};
+    for (const FrameRate& fps : rates) {
+        const std::string rate = std::to_string(fps.num) + "/" + std::to_string(fps.den);
+        for (double from : froms) {
+            CaptureOptions o;
+            std::string error;
+            const std::string fromText = std::to_string(from);
+            ASSERT_TRUE(parse({"--fps", rate.c_str(), "--from", fromText.c_str(), "--out", "a.mkv"}, &o, &error))
+                << error;
+            const double span = showEnd - from, frame = fps.seconds(1);
+            EXPECT_LE(fps.seconds(o.frameCount), span + 1e-9);
+            EXPECT_GT(fps.seconds(o.frameCount), span - frame);
+            std::vector<PlannedFrame> frames = shortHistory(fps, from + frame / 2);
+            for (int64_t i = 0; i < o.frameCount; ++i) frames.push_back(spanFrame(fps, from, i));
+            EXPECT_FLOAT_EQ(frames[frames.size() - o.frameCount].time, float(from + frame / 2));
+            EXPECT_NEAR(frames.back().musicSeconds, from + fps.seconds(o.frameCount - 1), 1e-9);
+            int onBound = 0;
+            for (const PlannedFrame& f : frames)
+                onBound += std::find(bounds.begin(), bounds.end(), f.time) != bounds.end();
+            EXPECT_EQ(onBound, 0) << rate << " from " << from;
+        }
+    }
 }
 
 namespace {

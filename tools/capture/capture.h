@@ -1,12 +1,9 @@
 // vorrend-capture: the demo rendered headless, frame by frame, to a PNG picture,
 // a folder of numbered PNG frames with the soundtrack, or a video.
 //
-// Time line of a capture. The first frame of a run falls at demoTime 1/fps and the
-// music starts with it, as in a run whose start-up took no time. Grid frame k
-// (k >= 1) shows demoTime k/fps and hears the music at (k - 1)/fps. A span from A
-// to B shows demoTime A + i/fps for i = 1 .. N, N = floor((B - A) * fps); on the
-// video's own clock frame i appears at (i - 1)/fps, when the music is at A +
-// (i - 1)/fps, so the audio track is simply the soundtrack from A to A + N/fps.
+// Frame times (runtime/frame_plan.h): frame i of a span from A shows the middle of
+// its interval, A + (i + 1/2)/fps, and its sound is the music from A + i/fps to
+// A + (i + 1)/fps, so the audio track is simply the soundtrack from A to A + N/fps.
 #pragma once
 #include <cstdint>
 #include <cstdio>

@@ -149,7 +149,7 @@ int capturePicture(const CaptureOptions& o, Soundtrack& sound, Output& output) {
 
 int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     std::string error;
-    // The sound of frame i is the music from A + (i - 1)/fps to A + i/fps.
+    // The sound of frame i is the music from A + i/fps to A + (i + 1)/fps.
     const int64_t soundStart = soundFramesIn(sound, o.from);
     auto soundFramesUpTo = [&](int64_t frames) {
         return soundFramesIn(sound, o.from + o.fps.seconds(frames)) - soundStart;
@@ -165,8 +165,8 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     }
 
     Progress progress;
-    const double firstShown = o.from + o.fps.seconds(1);
-    for (const PlannedFrame& frame : shortHistory(o.fps, firstShown))
+    // The first frame shows the middle of its interval, half a frame after A.
+    for (const PlannedFrame& frame : shortHistory(o.fps, o.from + 0.5 * o.fps.seconds(1)))
         if (!interrupted) renderPlannedFrame(frame, sound);
 
     // Ctrl+C (or a polite kill) ends the capture after the current frame, keeping
@@ -175,23 +175,22 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     std::vector<int16_t> pcm;
     int64_t done = 0;
     bool failed = false;
-    for (int64_t i = 1; i <= o.frameCount && !interrupted; ++i) {
-        double seconds = o.from + o.fps.seconds(i);
-        renderPlannedFrame({float(seconds), musicSecondsAt(o.fps, seconds), false}, sound);
+    for (int64_t i = 0; i < o.frameCount && !interrupted; ++i) {
+        renderPlannedFrame(spanFrame(o.fps, o.from, i), sound);
         readFrame(o.width, o.height, &rgb);
-        int64_t soundFrom = soundFramesUpTo(i - 1);
-        soundPcm16(sound, soundStart + soundFrom, soundFramesUpTo(i) - soundFrom, &pcm);
+        int64_t soundFrom = soundFramesUpTo(i);
+        soundPcm16(sound, soundStart + soundFrom, soundFramesUpTo(i + 1) - soundFrom, &pcm);
         if (encoder) {
             if (!writeVideoFrame(encoder, rgb.data(), rgb.size(), pcm)) {
                 error = "ffmpeg stopped taking frames";
                 failed = true;
                 break;
             }
-        } else if (!addFolderFrame(frameFolder, i, rgb, &error) || !addWavFrames(&output.wav, pcm, &error)) {
+        } else if (!addFolderFrame(frameFolder, i + 1, rgb, &error) || !addWavFrames(&output.wav, pcm, &error)) {
             failed = true;
             break;
         }
-        done = i;
+        done = i + 1;
         progress.show(done, o.frameCount);
     }
 
