@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     sink.path = "/dev/null";
     sink.file = std::fopen("/dev/null", "wb");
     auto start = Clock::now();
-    if (!startCaptureRenderer(width, height, &error)) {
+    if (!startCaptureRenderer(width, height, 1, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     } spans[] = {{"opening", 5},        {"gallery", 30}, {"ship", 50},       {"tunnel", 75},
                  {"treasure room", 95}, {"torus", 115},  {"ship (end)", 135}};
     const int frames = 120;
-    std::vector<uint8_t> rgb;
+    std::vector<uint8_t> picture;
     std::printf("%dx%d, %d frames each, ms per frame (wall; processor for a whole captured frame):\n", width, height,
                 frames);
     std::printf("  %-14s %8s %8s %8s %8s %10s\n", "scene", "render", "read", "png(1)", "quiet", "processor");
@@ -58,9 +58,9 @@ int main(int argc, char** argv) {
             renderPlannedFrame(frame, sound);
             glFinish();
             auto t1 = Clock::now();
-            readFrame(width, height, &rgb);
+            readFrame(width, height, &picture);
             auto t2 = Clock::now();
-            writePngTo(&sink, width, height, rgb.data(), 1, &error);
+            writePngTo(&sink, width, height, picture.data(), 1, &error);
             auto t3 = Clock::now();
             processor += processorSeconds() - p0;
             frame.quiet = true;
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
         std::vector<PlannedFrame> history = whole ? fullHistory(fps, 144.0) : shortHistory(fps, 144.0);
         for (const PlannedFrame& f : history) renderPlannedFrame(f, sound);
         renderPlannedFrame({144.0f, musicSecondsAt(fps, 144.0), false}, sound);
-        readFrame(width, height, &rgb);
+        readFrame(width, height, &picture);
         std::printf("picture at 144 s after the %s history (%zu frames): %.3f s\n", whole ? "whole" : "short",
                     history.size(), secondsSince(t0));
     }

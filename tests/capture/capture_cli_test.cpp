@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 
+#include "capture.h"
 #include "capture_cli.h"
 #include "gl_test.h"
 #include "platform/headless.h"
@@ -95,12 +96,54 @@ std::map<std::string, std::vector<std::string>> probe(const std::string& file) {
     return fields;
 }
 
+// The soundtrack's sample frames first .. first + count - 1 as a capture writes them.
+std::vector<int16_t> soundtrackPcm(int64_t first, int64_t count) {
+    static DecodedSound sound;
+    if (sound.samples.empty()) {
+        EXPECT_TRUE(decodeOggFile(captureDataDir() + "/" + dataPath(soundtrackFile), &sound));
+    }
+    std::vector<int16_t> pcm;
+    for (int64_t i = first; i < first + count; ++i) {
+        float v = i < int64_t(sound.samples.size()) ? std::clamp(sound.samples[size_t(i)], -1.0f, 1.0f) : 0.0f;
+        pcm.push_back(int16_t(std::lrint(v * 32767.0f)));
+    }
+    return pcm;
+}
+
+// Differences between two sample runs by count; -1 when their lengths differ.
+int differingSamples(const std::vector<int16_t>& a, const std::vector<int16_t>& b) {
+    if (a.size() != b.size()) return -1;
+    int count = 0;
+    for (size_t i = 0; i < a.size(); ++i) count += a[i] != b[i];
+    return count;
+}
+
+// What ffmpeg decodes a file's stream to: "v" as rgb24 pictures, "a" as the capture
+// test soundtrack's 16-bit mono.
+std::string decoded(const std::string& file, const char* stream) {
+    ScratchDir dir;
+    const std::string raw = dir.file("raw");
+    const std::string format = stream[0] == 'v' ? "-f rawvideo -pix_fmt rgb24" : "-f s16le -ac 1";
+    const std::string command = "ffmpeg -v error -i '" + file + "' -map 0:" + stream + " " + format + " '" + raw + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    std::ifstream in(raw, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::vector<int16_t> asSamples(const std::string& bytes, size_t from = 0) {
+    std::vector<int16_t> samples;
+    for (size_t i = from; i + 1 < bytes.size(); i += 2)
+        samples.push_back(int16_t(uint16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8)));
+    return samples;
+}
+
 }  // namespace
 
 // The picture at T is a whole run's after the frames that lead up to T, whichever
 // scene window T falls in, just after a window opens, and exactly on a bound (where
 // nothing is drawn and the previous frame stays). The music-driven scenes also show
-// that the spectrum is taken at the right moment.
+// that the spectrum is taken at the right moment. Every other picture is asked for
+// with --aa 1, which must change nothing.
 TEST(CaptureCommandLine, PictureAtAnyTimeIsAWholeRunsAfterItsFrameHistory) {
     // Inside each scene, the first frame of each later window (which finds the
     // previous scene's state), the Ship's 47 s without a camera, the music-driven
@@ -127,6 +170,7 @@ TEST(CaptureCommandLine, PictureAtAnyTimeIsAWholeRunsAfterItsFrameHistory) {
     for (size_t i = 0; i < cases.size(); ++i) {
         runs.push_back({"--size", size(), "--fps", "10", "--time", timeText(cases[i].time), "--out",
                         out.file(std::to_string(i) + ".png")});
+        if (i % 2) runs.back().insert(runs.back().begin(), {"--aa", "1"});
     }
     std::vector<ProcessResult> results = runCaptures(runs, captureDataDir());
     Picture noCamera;
@@ -151,36 +195,35 @@ TEST(CaptureCommandLine, PictureAtAnyTimeIsAWholeRunsAfterItsFrameHistory) {
 TEST(CaptureCommandLine, FolderSpanHasAFramePerStepEqualToSinglePicturesAndTheSoundtrackSpan) {
     ScratchDir out;
     std::string folder = out.file("frames");
+    // Eight seconds: the soundtrack is read and written in many pieces.
     ProcessResult run =
-        runCapture({"--size", size(), "--fps", "10", "--from", "21", "--to", "22", "--out", folder}, captureDataDir());
+        runCapture({"--size", size(), "--fps", "2", "--from", "21", "--to", "29", "--out", folder}, captureDataDir());
     ASSERT_EQ(run.exitCode, 0) << run.errorText;
-    EXPECT_NE(run.errorText.find("10 frames"), std::string::npos) << run.errorText;  // the summary line
+    EXPECT_NE(run.errorText.find("16 frames"), std::string::npos) << run.errorText;  // the summary line
 
-    // Ten frames and the soundtrack, nothing else (no temporaries).
+    // Sixteen frames and the soundtrack, nothing else (no temporaries).
     std::vector<std::string> names = folderListing(folder);
-    ASSERT_EQ(names.size(), 11u);
+    ASSERT_EQ(names.size(), 17u);
     EXPECT_EQ(names.front(), "frame-000001.png");
-    EXPECT_EQ(names[9], "frame-000010.png");
+    EXPECT_EQ(names[15], "frame-000016.png");
     EXPECT_EQ(names.back(), "soundtrack.wav");
     std::vector<std::vector<std::string>> runs;
-    for (int i = 1; i <= 10; ++i)
-        runs.push_back({"--size", size(), "--fps", "10", "--time", timeText(21 + (i - 0.5) / 10), "--out",
+    for (int i = 1; i <= 16; ++i)
+        runs.push_back({"--size", size(), "--fps", "2", "--time", timeText(21 + (i - 0.5) / 2), "--out",
                         out.file("single-" + std::to_string(i) + ".png")});
     std::vector<ProcessResult> results = runCaptures(runs, captureDataDir());
-    for (int i = 1; i <= 10; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "frame-%06d.png", i);
+    for (int i = 1; i <= 16; ++i) {
         Picture frame, single;
-        ASSERT_TRUE(readPngFile(folder + "/" + name, &frame)) << name;
+        ASSERT_TRUE(readPngFile(folder + "/" + frameName(i), &frame)) << frameName(i);
         ASSERT_EQ(results[i - 1].exitCode, 0) << results[i - 1].errorText;
         ASSERT_TRUE(readPngFile(runs[i - 1].back(), &single));
-        EXPECT_EQ(differingBytes(frame, single), 0) << name;
+        EXPECT_EQ(differingBytes(frame, single), 0) << frameName(i);
     }
 
-    // The WAV is the soundtrack from 21 s to 22 s, to the sample.
+    // The WAV is the soundtrack from 21 s to 29 s, to the sample.
     std::ifstream wav(folder + "/soundtrack.wav", std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(wav)), std::istreambuf_iterator<char>());
-    ASSERT_EQ(bytes.size(), 44u + captureSoundRate * 2);
+    ASSERT_EQ(bytes.size(), 44u + 8 * captureSoundRate * 2);
     auto u32 = [&](size_t at) {
         return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
                uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
@@ -189,20 +232,42 @@ TEST(CaptureCommandLine, FolderSpanHasAFramePerStepEqualToSinglePicturesAndTheSo
     EXPECT_EQ(u32(4), bytes.size() - 8);
     EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
     EXPECT_EQ(u32(24), uint32_t(captureSoundRate));
-    EXPECT_EQ(u32(40), uint32_t(captureSoundRate * 2));
-    DecodedSound sound;
-    ASSERT_TRUE(decodeOggFile(captureDataDir() + "/" + dataPath(soundtrackFile), &sound));
-    int mismatches = 0;
-    for (int i = 0; i < captureSoundRate; ++i) {
-        int16_t written = int16_t(uint16_t(uint8_t(bytes[44 + 2 * i]) | uint8_t(bytes[45 + 2 * i]) << 8));
-        float v = std::clamp(sound.samples[size_t(21 * captureSoundRate + i)], -1.0f, 1.0f);
-        mismatches += written != int16_t(std::lrint(v * 32767.0f));
+    EXPECT_EQ(u32(40), uint32_t(8 * captureSoundRate * 2));
+    EXPECT_EQ(differingSamples(asSamples(bytes, 44), soundtrackPcm(21 * captureSoundRate, 8 * captureSoundRate)), 0);
+}
+
+// A lossless video decodes to exactly the frames a folder capture of the same span
+// holds, and to exactly the soundtrack from --from on.
+TEST(CaptureCommandLine, LosslessVideoDecodesToTheFolderFramesAndTheSoundtrack) {
+    ScratchDir out;
+    const std::vector<std::string> span = {"--size", size(), "--fps", "10", "--from", "60", "--to", "63"};
+    auto with = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), span.begin(), span.end());
+        return more;
+    };
+    std::vector<ProcessResult> results =
+        runCaptures({with({"--out", out.file("frames")}), with({"--lossless", "--out", out.file("archive.mkv")}),
+                     with({"--lossless", "--out", out.file("archive.mp4")})},
+                    captureDataDir());
+    for (const ProcessResult& r : results) ASSERT_EQ(r.exitCode, 0) << r.errorText;
+    std::string frames;
+    for (int i = 1; i <= 30; ++i) {
+        Picture frame;
+        ASSERT_TRUE(readPngFile(out.file("frames/" + frameName(i)), &frame)) << frameName(i);
+        frames.append(frame.rgb.begin(), frame.rgb.end());
     }
-    EXPECT_EQ(mismatches, 0);
+    const std::vector<int16_t> soundtrack = soundtrackPcm(60 * captureSoundRate, 3 * captureSoundRate);
+    for (const char* video : {"archive.mkv", "archive.mp4"}) {
+        const std::string pictures = decoded(out.file(video), "v");
+        EXPECT_EQ(pictures.size(), frames.size()) << video;
+        EXPECT_TRUE(pictures == frames) << video << ": the pictures are not the folder's";
+        EXPECT_EQ(differingSamples(asSamples(decoded(out.file(video), "a")), soundtrack), 0) << video;
+    }
 }
 
 // Names that look like a protocol or an option are files all the same, named as given
-// and nothing else left beside them.
+// and nothing else left beside them. x264 writes its settings into the stream, which
+// shows the quality asked for.
 TEST(CaptureCommandLine, VideoHasTheSpansDurationRateSizeAndAnAudioTrack) {
     const std::string work = folderWithData();
     struct Case {
@@ -211,15 +276,24 @@ TEST(CaptureCommandLine, VideoHasTheSpansDurationRateSizeAndAnAudioTrack) {
         const char* to;
         int frames;
         const char* rate;
+        std::vector<std::string> quality;
+        const char* setting;  // in x264's settings
     };
-    for (const Case& c : {Case{"-dash.mp4", "60000/1001", "21.5", 29, "60000/1001"},
-                          Case{"pipe:1.mkv", "30", "22", 30, "30/1"}, Case{"a:b.webm", "30", "21.5", 15, "30/1"}}) {
-        ProcessResult run =
-            runCapture({"--size", size(), "--fps", c.fps, "--from", "21", "--to", c.to, "--out", c.file}, work);
+    for (const Case& c : {Case{"-dash.mp4", "60000/1001", "21.5", 29, "60000/1001", {"--crf", "23"}, "crf=23.0"},
+                          Case{"pipe:1.mkv", "30", "22", 30, "30/1", {}, "crf=18.0"},
+                          Case{"a:b.webm", "30", "21.5", 15, "30/1", {}, ""},
+                          Case{"lossless.mp4", "30", "21.5", 15, "30/1", {"--lossless"}, "qp=0"}}) {
+        std::vector<std::string> args = {"--size", size(), "--fps", c.fps,   "--from",
+                                         "21",     "--to", c.to,    "--out", c.file};
+        args.insert(args.end(), c.quality.begin(), c.quality.end());
+        ProcessResult run = runCapture(args, work);
         ASSERT_EQ(run.exitCode, 0) << run.errorText;
         std::vector<std::string> only = {c.file, "data"};
         std::sort(only.begin(), only.end());
         EXPECT_EQ(folderListing(work), only);
+        std::ifstream in(work + "/" + c.file, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_NE(bytes.find(c.setting), std::string::npos) << c.file << " lacks " << c.setting;
         auto fields = probe(work + "/" + c.file);
         fs::remove(work + "/" + c.file);  // out of the next case's listing
         ASSERT_EQ(fields["codec_type"].size(), 2u) << c.file;
@@ -384,6 +458,8 @@ TEST(CaptureCommandLine, FailuresExitWithTheirCodeAndAClearMessage) {
          "",
          1,
          "already holds an earlier capture (frame-000001.png)"},
+        // No renderer draws three samples a pixel; the message says what it offers.
+        {{"--aa", "3", "--time", "21", "--out", out.file("a.png")}, captureDataDir(), "", 1, "--aa 3: this renderer"},
     };
     for (const Case& c : cases) {
         ProcessResult run = runCapture(c.args, c.dir, c.path);
@@ -410,4 +486,66 @@ TEST(CaptureCommandLine, FindsTheDataBesideItFromAnyFolder) {
     ASSERT_TRUE(readPngFile(elsewhere.file("y.png"), &beside));
     EXPECT_TRUE(here == beside);
 #endif
+}
+
+namespace {
+// The green channel of a picture as readFrame gives it (BGRA, bottom row first) at
+// (x, y), y from the bottom.
+int green(const std::vector<uint8_t>& picture, int x, int y) { return picture[(size_t(y) * width + x) * 4 + 1]; }
+}  // namespace
+
+// A known silhouette: white over black below the line from (0, 0.2 h) to (w, 0.8 h).
+// With one sample a pixel its edge is a staircase of black and white; four samples
+// a pixel, resolved, give the pixels the edge crosses shades in between, and each
+// column's sum follows the exact covered height more closely.
+TEST(CaptureRenderer, FourSamplesAPixelSoftenAnEdgeToItsCoverage) {
+    struct Edge {
+        int between = 0;         // pixels neither black nor white
+        double columnError = 0;  // mean |column sum - covered height|, in pixels
+    };
+    std::map<int, Edge> edges;
+    for (int samples : {1, 4}) {
+        std::string error;
+        OffscreenGL* gl = createOffscreenGL(width, height, &error);
+        ASSERT_NE(gl, nullptr) << error;
+        ASSERT_TRUE(startAntialiasing(width, height, samples, &error)) << error;
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glColor3f(1, 1, 1);
+        glBegin(GL_QUADS);
+        glVertex2f(-1, -1);
+        glVertex2f(1, -1);
+        glVertex2f(1, 0.6f);
+        glVertex2f(-1, -0.6f);
+        glEnd();
+        std::vector<uint8_t> picture;
+        readFrame(width, height, &picture);
+        destroyOffscreenGL(gl);
+        Edge& edge = edges[samples];
+        for (int x = 0; x < width; ++x) {
+            double sum = 0;
+            for (int y = 0; y < height; ++y) {
+                int g = green(picture, x, y);
+                edge.between += g > 0 && g < 255;
+                sum += g / 255.0;
+            }
+            edge.columnError += std::fabs(sum - height * (0.2 + 0.6 * (x + 0.5) / width)) / width;
+        }
+    }
+    EXPECT_EQ(edges[1].between, 0);
+    EXPECT_GT(edges[4].between, width / 2);
+    EXPECT_LT(edges[4].columnError, edges[1].columnError * 0.6) << edges[1].columnError;
+
+    // The tool itself: --aa 4 changes a Ship picture at its edges only.
+    ScratchDir out;
+    std::vector<ProcessResult> results =
+        runCaptures({{"--size", size(), "--time", "40", "--out", out.file("1.png")},
+                     {"--size", size(), "--aa", "4", "--time", "40", "--out", out.file("4.png")}},
+                    captureDataDir());
+    Picture one, four;
+    ASSERT_EQ(results[1].exitCode, 0) << results[1].errorText;
+    ASSERT_TRUE(readPngFile(out.file("1.png"), &one) && readPngFile(out.file("4.png"), &four));
+    const int changed = differingBytes(one, four);
+    EXPECT_GT(changed, 0);
+    EXPECT_LT(changed, int(one.rgb.size() / 4));
 }

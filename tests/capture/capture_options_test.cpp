@@ -43,7 +43,10 @@ TEST(CaptureOptions, DefaultsAndOutputKinds) {
     EXPECT_EQ(o.fps.num, 60);
     EXPECT_EQ(o.from, 0);
     EXPECT_EQ(o.to, showEnd);
-    EXPECT_EQ(o.frameCount, int64_t(showEnd) * 60);  // 1/60 s .. the end
+    EXPECT_EQ(o.frameCount, int64_t(showEnd) * 60);  // 1/120 s .. a 120th before the end
+    EXPECT_EQ(o.samples, 1);
+    EXPECT_EQ(o.crf, -1);
+    EXPECT_FALSE(o.lossless);
 
     ASSERT_TRUE(parse({"--out=frames", "--fps", "60000/1001", "--size=1440x1080"}, &o, &error)) << error;
     EXPECT_EQ(o.kind, OutputKind::folder);
@@ -60,6 +63,13 @@ TEST(CaptureOptions, DefaultsAndOutputKinds) {
     // A span given in tenths still counts every frame at 10 fps.
     ASSERT_TRUE(parse({"--from", "21", "--to", "22.1", "--fps", "10", "--out", "f.webm"}, &o, &error)) << error;
     EXPECT_EQ(o.frameCount, 11);
+
+    ASSERT_TRUE(parse({"--aa", "4", "--crf", "63", "--out", "f.webm"}, &o, &error)) << error;
+    EXPECT_EQ(o.samples, 4);
+    EXPECT_EQ(o.crf, 63);
+    ASSERT_TRUE(parse({"--lossless", "--out", "f.MKV", "--aa", "16"}, &o, &error)) << error;
+    EXPECT_TRUE(o.lossless);
+    EXPECT_EQ(o.samples, 16);
 }
 
 TEST(CaptureOptions, HelpAndVersionGoToStdoutAndEndWithZero) {
@@ -111,6 +121,17 @@ TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
         {"--time", pastEnd.c_str(), "--out", "a.png"},
         {"--time", "21", "--from", "20", "--out", "a.png"},
         {"--out", "a.mp4", "--speed", "2"},
+        {"--out", "a.mp4", "--aa", "0"},
+        {"--out", "a.mp4", "--aa", "65"},
+        {"--out", "a.mp4", "--aa", "4x"},
+        {"--out", "a.mp4", "--crf", "52"},  // beyond x264's scale, within VP9's
+        {"--out", "a.webm", "--crf", "64"},
+        {"--out", "a.mp4", "--crf", "-1"},
+        {"--out", "frames", "--crf", "20"},
+        {"--out", "frames", "--lossless"},
+        {"--time", "21", "--out", "a.png", "--lossless"},
+        {"--out", "a.webm", "--lossless"},
+        {"--out", "a.mkv", "--lossless", "--crf", "0"},
         {"--out", "a.mp4", "stray"},
         {"--out", "a.avi"},  // not a video it writes, and no folder anybody means
         {"--out", "frames", "--data"},

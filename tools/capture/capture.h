@@ -7,6 +7,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,10 +28,15 @@ struct CaptureOptions {
     double time = 0;                // --time
     double from = 0, to = showEnd;  // --from, --to
     std::string out;
-    std::string data;  // --data; empty to look for it
+    std::string data;       // --data; empty to look for it
+    int samples = 1;        // --aa: samples per pixel, resolved to one
+    int crf = -1;           // --crf: the lossy codecs' quality; -1 for the codec's default
+    bool lossless = false;  // --lossless: FFV1 in .mkv, H.264 at qp 0 in .mp4
     OutputKind kind = OutputKind::picture;
     int64_t frameCount = 0;  // span frames, filled by parseCaptureArgs
 };
+
+constexpr int maxSamples = 64;  // --aa beyond any renderer's offer
 
 int parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options, std::string* out, std::string* err);
 // Fills options from argv (argv[0] is the program name) and returns -1 to go on; 0
@@ -76,16 +82,23 @@ void soundPcm16(Soundtrack& sound, int64_t first, int64_t count, std::vector<int
 
 // ---- rendering -----------------------------------------------------------------
 
-bool startCaptureRenderer(int width, int height, std::string* error);
-// Offscreen context of that size, then the demo's own loadAssets from the data root.
+bool startCaptureRenderer(int width, int height, int samples, std::string* error);
+// Offscreen context of that size, antialiased with that many samples per pixel
+// (startAntialiasing), then the demo's own loadAssets from the data root.
+
+bool startAntialiasing(int width, int height, int samples, std::string* error);
+// From here the current context draws into a framebuffer of `samples` samples per
+// pixel, which readFrame resolves to one. 1 leaves the context's own framebuffer.
+// False, naming the counts the renderer offers, for a count it does not.
 
 void renderPlannedFrame(const PlannedFrame& frame, Soundtrack& sound);
 // musicSpectrum from the soundtrack, then the demo's frame at frame.time. A quiet
 // frame is rasterised into a single pixel only: the GL state it leaves is exactly
 // that of a full frame (scenes never touch the scissor), at a fraction of the cost.
 
-void readFrame(int width, int height, std::vector<uint8_t>* rgb);
-// The picture as RGB rows, top row first.
+void readFrame(int width, int height, std::vector<uint8_t>* picture);
+// The picture as the renderer holds it, BGRA rows, bottom row first: a plain copy.
+// ffmpeg and libpng take it as it is and turn it as they write.
 
 // ---- outputs -------------------------------------------------------------------
 //
@@ -117,11 +130,12 @@ void removeStagedLeftovers();
 // Removes every temporary not yet committed or discarded: for an exit that skips
 // the destructors (a start-up failure ends the process from inside loadAssets).
 
-bool writePngTo(StagedFile* staged, int width, int height, const uint8_t* rgb, int compression, std::string* error);
-// RGB PNG into the staged file (commit it afterwards); compression 0 (fastest) .. 9
-// (smallest).
+bool writePngTo(StagedFile* staged, int width, int height, const uint8_t* picture, int compression, std::string* error);
+// An RGB PNG of a picture as readFrame gives it, into the staged file (commit it
+// afterwards); compression 0 (fastest) .. 9 (smallest).
 
-bool writePng(const std::string& path, int width, int height, const uint8_t* rgb, int compression, std::string* error);
+bool writePng(const std::string& path, int width, int height, const uint8_t* picture, int compression,
+              std::string* error);
 // The same, staged and committed.
 
 struct WavWriter {
@@ -143,38 +157,62 @@ bool holdsFrames(const std::string& folder, std::string* found);
 // True when the folder holds frame-*.png files or a soundtrack.wav (the first one
 // found named in *found).
 
-struct FrameFolder;
+std::string frameName(int64_t number);
+// "frame-000001.png" for 1.
 
-FrameFolder* startFrameFolder(const std::string& folder, int width, int height);
-// Writes frame-NNNNNN.png files on a thread of its own, so PNG compression overlaps
-// the rendering of the next frames.
+// One captured frame on its way out.
+struct CapturedFrame {
+    std::vector<uint8_t> picture;  // as readFrame gives it
+    std::vector<int16_t> sound;    // what plays while it is shown, 16-bit PCM
+};
 
-bool addFolderFrame(FrameFolder* folder, int64_t number, const std::vector<uint8_t>& rgb, std::string* error);
-// Queues the picture (waiting while two are already queued). False, with the reason,
-// once a write has failed.
+using WriteFrame = std::function<bool(const CapturedFrame& frame, std::string* error)>;
 
-bool finishFrameFolder(FrameFolder* folder, std::string* error);
-// Waits for the queued pictures; false when any could not be written.
+struct FrameWriter;
+
+FrameWriter* startFrameWriter(WriteFrame write, size_t depth);
+// A thread that writes the captured frames, in order, with `write` (to ffmpeg, or as
+// PNG files and WAV samples) while the caller renders the next ones.
+
+bool queueFrame(FrameWriter* writer, CapturedFrame* frame, std::string* error);
+// Hands the frame over, waiting while `depth` frames are queued, and leaves in
+// *frame an earlier one's buffers to fill again. False, with the reason, once a
+// write has failed.
+
+bool finishFrameWriter(FrameWriter* writer, int64_t* written, std::string* error);
+// Writes what is queued and ends the thread; *written counts the frames written.
+// False, with the reason, when any write failed.
 
 void removeFrames(const std::string& folder, int64_t count);
 // Removes frame-000001.png up to the count'th again: a capture that failed, or was
 // stopped before it had anything to keep.
+
+int defaultCrf(const std::string& video);
+int maxCrf(const std::string& video);
+// The quality scale of the lossy codec a video file of that name gets: x264 for .mp4
+// and .mkv, VP9 for .webm.
 
 std::string findProgram(const std::string& name);
 // The program's full path found on PATH, empty when it is not there.
 
 struct VideoEncoder;
 
+struct VideoQuality {
+    int crf = -1;  // -1: the codec's default
+    bool lossless = false;
+};
+
 VideoEncoder* startVideoEncoder(const std::string& ffmpeg, StagedFile* out, int width, int height, const FrameRate& fps,
-                                int channels, int rate, std::string* error);
+                                const VideoQuality& quality, int channels, int rate, std::string* error);
 // Starts ffmpeg in a process group of its own (Ctrl+C reaches only us, so we can
-// finish the file cleanly), reading raw RGB frames from one pipe and 16-bit PCM
+// finish the file cleanly), reading raw pictures (as readFrame gives them) from one pipe and 16-bit PCM
 // from another, writing to the staged file's temporary name (as a file, whatever
 // the name looks like, with the muxer named by the final name's extension).
 // Pictures and sound go in frame by frame, so wherever the capture stops both
 // tracks stop together.
 
-bool writeVideoFrame(VideoEncoder* encoder, const uint8_t* rgb, size_t rgbBytes, const std::vector<int16_t>& pcm);
+bool writeVideoFrame(VideoEncoder* encoder, const uint8_t* picture, size_t pictureBytes,
+                     const std::vector<int16_t>& pcm);
 // One picture and the sound that plays while it is shown. False when ffmpeg has
 // gone away.
 

@@ -140,9 +140,9 @@ int capturePicture(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         std::fputs(nothingCaptured, stderr);
         return 130;
     }
-    std::vector<uint8_t> rgb;
-    readFrame(o.width, o.height, &rgb);
-    if (!writePngTo(&output.file, o.width, o.height, rgb.data(), 6, &error) || !commitFile(&output.file, &error))
+    std::vector<uint8_t> picture;
+    readFrame(o.width, o.height, &picture);
+    if (!writePngTo(&output.file, o.width, o.height, picture.data(), 6, &error) || !commitFile(&output.file, &error))
         return failWith(error);
     return 0;
 }
@@ -155,14 +155,27 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         return soundFramesIn(sound, o.from + o.fps.seconds(frames)) - soundStart;
     };
     VideoEncoder* encoder = nullptr;
-    FrameFolder* frameFolder = nullptr;
+    WriteFrame write;
     if (o.kind == OutputKind::video) {
-        encoder = startVideoEncoder(output.ffmpeg, &output.file, o.width, o.height, o.fps, sound.channels, sound.rate,
-                                    &error);
+        encoder = startVideoEncoder(output.ffmpeg, &output.file, o.width, o.height, o.fps, {o.crf, o.lossless},
+                                    sound.channels, sound.rate, &error);
         if (!encoder) return failWith(error);
+        write = [encoder](const CapturedFrame& frame, std::string* why) {
+            if (writeVideoFrame(encoder, frame.picture.data(), frame.picture.size(), frame.sound)) return true;
+            *why = "ffmpeg stopped taking frames";
+            return false;
+        };
     } else {
-        frameFolder = startFrameFolder(o.out, o.width, o.height);
+        // Fastest compression: a frame costs about as much to compress as to render.
+        write = [&o, &output, number = int64_t(0)](const CapturedFrame& frame, std::string* why) mutable {
+            return writePng(o.out + "/" + frameName(++number), o.width, o.height, frame.picture.data(), 1, why) &&
+                   addWavFrames(&output.wav, frame.sound, why);
+        };
     }
+    // The writer converts and writes (or hands to ffmpeg) while the next frames are
+    // rendered: a few frames in hand, within 256 MiB.
+    const size_t pictureBytes = size_t(o.width) * size_t(o.height) * 4;
+    FrameWriter* writer = startFrameWriter(write, std::clamp<size_t>((256u << 20) / pictureBytes, 1, 4));
 
     Progress progress;
     // The first frame shows the middle of its interval, half a frame after A.
@@ -171,32 +184,29 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
 
     // Ctrl+C (or a polite kill) ends the capture after the current frame, keeping
     // what was captured.
-    std::vector<uint8_t> rgb;
-    std::vector<int16_t> pcm;
-    int64_t done = 0;
+    CapturedFrame frame;
+    int64_t queued = 0;
     bool failed = false;
     for (int64_t i = 0; i < o.frameCount && !interrupted; ++i) {
         renderPlannedFrame(spanFrame(o.fps, o.from, i), sound);
-        readFrame(o.width, o.height, &rgb);
+        readFrame(o.width, o.height, &frame.picture);
         int64_t soundFrom = soundFramesUpTo(i);
-        soundPcm16(sound, soundStart + soundFrom, soundFramesUpTo(i + 1) - soundFrom, &pcm);
-        if (encoder) {
-            if (!writeVideoFrame(encoder, rgb.data(), rgb.size(), pcm)) {
-                error = "ffmpeg stopped taking frames";
-                failed = true;
-                break;
-            }
-        } else if (!addFolderFrame(frameFolder, i + 1, rgb, &error) || !addWavFrames(&output.wav, pcm, &error)) {
+        soundPcm16(sound, soundStart + soundFrom, soundFramesUpTo(i + 1) - soundFrom, &frame.sound);
+        if (!queueFrame(writer, &frame, &error)) {
             failed = true;
             break;
         }
-        done = i + 1;
-        progress.show(done, o.frameCount);
+        queued = i + 1;
+        progress.show(queued, o.frameCount);
     }
 
+    int64_t done = 0;
     std::string finishError;
-    bool finished = encoder ? finishVideoEncoder(encoder, &finishError) : finishFrameFolder(frameFolder, &finishError);
-    if (!finished && !failed) {
+    if (!finishFrameWriter(writer, &done, &finishError) && !failed) {
+        error = finishError;
+        failed = true;
+    }
+    if (encoder && !finishVideoEncoder(encoder, &finishError) && !failed) {
         error = finishError;
         failed = true;
     }
@@ -210,8 +220,8 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         else
             failed = !finishWav(&output.wav, &error);
     }
-    // The frame that failed may have been queued, and written, already.
-    if (frameFolder && (failed || done == 0)) removeFrames(o.out, done + 1);
+    // Frames queued after the one that failed were dropped, not written.
+    if (!encoder && (failed || done == 0)) removeFrames(o.out, queued);
     if (failed) return failWith(error);
     if (done == 0) {
         std::fputs(nothingCaptured, stderr);
@@ -262,7 +272,6 @@ int main(int argc, char** argv) {
                      soundtrack.c_str(), why.c_str());
     if (!stageOutput(options, sound, &output, &error)) return failWith(error);
 
-    if (!startCaptureRenderer(options.width, options.height, &error))
-        return failWith("no offscreen OpenGL context: " + error);
+    if (!startCaptureRenderer(options.width, options.height, options.samples, &error)) return failWith(error);
     return options.single ? capturePicture(options, sound, output) : captureSpan(options, sound, output);
 }

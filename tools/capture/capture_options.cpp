@@ -41,7 +41,8 @@ bool parseRate(const std::string& text, FrameRate* fps) {
 }
 
 struct Arguments {
-    std::string size, fps, time, from, to, out, data;
+    std::string size, fps, time, from, to, out, data, aa, crf;
+    bool lossless = false;
 };
 
 void describe(CLI::App& app, Arguments* a) {
@@ -59,6 +60,15 @@ void describe(CLI::App& app, Arguments* a) {
     app.add_option("--to", a->to, "last second of the span (default and at most " + end + ")")->type_name("B");
     app.add_option("--time", a->time, "one picture of the demo at T seconds (0 < T <= " + end + ")")->type_name("T");
     app.add_option("--data", a->data, "the data folder (with pic/, objects/, sound/)")->type_name("DIR");
+    app.add_option("--aa", a->aa, "samples per pixel, 1 (default, none) or as the renderer offers (llvmpipe: 4)")
+        ->type_name("N");
+    app.add_option("--crf", a->crf,
+                   "video quality, lower is better: 0-51 for .mp4 and .mkv (default " +
+                       std::to_string(defaultCrf("a.mp4")) + "), 0-63 for .webm (default " +
+                       std::to_string(defaultCrf("a.webm")) + ")")
+        ->type_name("N");
+    app.add_flag("--lossless", a->lossless,
+                 "an archive copy: FFV1 and FLAC in .mkv, or RGB H.264 at qp 0 and ALAC in .mp4");
 }
 
 }  // namespace
@@ -82,6 +92,19 @@ int parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options,
     if (haveFrom && !parseSeconds(a.from, &o.from)) return fail("--from wants seconds, not '" + a.from + "'");
     if (haveTo && !parseSeconds(a.to, &o.to)) return fail("--to wants seconds, not '" + a.to + "'");
     if (app.count("--data") && a.data.empty()) return fail("--data wants a folder");
+    int64_t whole = 0;
+    if (app.count("--aa")) {
+        if (!parseWhole(a.aa, &whole) || whole < 1 || whole > maxSamples)
+            return fail("--aa wants samples per pixel from 1 to " + std::to_string(maxSamples) + ", not '" + a.aa +
+                        "'");
+        o.samples = int(whole);
+    }
+    const bool haveCrf = app.count("--crf") > 0;
+    if (haveCrf) {
+        if (!parseWhole(a.crf, &whole) || whole > 63) return fail("--crf wants 0 to 63, not '" + a.crf + "'");
+        o.crf = int(whole);
+    }
+    o.lossless = a.lossless;
     o.data = a.data;
     o.out = a.out;
 
@@ -123,6 +146,16 @@ int parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options,
         if (o.kind == OutputKind::video && (o.width % 2 || o.height % 2))
             return fail("a video needs an even width and height (such as 640x480)");
     }
+    if (o.kind != OutputKind::video && (haveCrf || o.lossless))
+        return fail(std::string(haveCrf ? "--crf" : "--lossless") +
+                    " is for videos; pictures and folders of frames are lossless PNG already");
+    if (haveCrf && o.lossless) return fail("--crf and --lossless exclude each other");
+    if (o.lossless && extension == ".webm")
+        return fail(
+            "--lossless writes .mkv or .mp4; WebM carries only lossy sound (Opus or Vorbis), so it cannot hold "
+            "an exact copy");
+    if (haveCrf && o.crf > maxCrf(o.out))
+        return fail("--crf for a " + extension + " video lies between 0 and " + std::to_string(maxCrf(o.out)));
     *options = o;
     return -1;
 }

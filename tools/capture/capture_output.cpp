@@ -140,7 +140,8 @@ void pngGiveUp(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void pngNoWarning(png_structp, png_const_charp) {}
 }  // namespace
 
-bool writePngTo(StagedFile* staged, int width, int height, const uint8_t* rgb, int compression, std::string* error) {
+bool writePngTo(StagedFile* staged, int width, int height, const uint8_t* picture, int compression,
+                std::string* error) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngGiveUp, pngNoWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     bool ok = png && info;
@@ -154,7 +155,11 @@ bool writePngTo(StagedFile* staged, int width, int height, const uint8_t* rgb, i
         png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);
-        for (int y = 0; y < height; ++y) png_write_row(png, rgb + size_t(y) * size_t(width) * 3);
+        // The renderer's BGRA rows, bottom first: libpng swaps the channels and drops
+        // the fourth byte as it writes; the rows go in top first.
+        png_set_bgr(png);
+        png_set_filler(png, 0, PNG_FILLER_AFTER);
+        for (int y = height - 1; y >= 0; --y) png_write_row(png, picture + size_t(y) * size_t(width) * 4);
         png_write_end(png, nullptr);
     } else if (ok) {
         failure = errno;  // libpng gave up on a failed write
@@ -165,9 +170,10 @@ bool writePngTo(StagedFile* staged, int width, int height, const uint8_t* rgb, i
     return ok;
 }
 
-bool writePng(const std::string& path, int width, int height, const uint8_t* rgb, int compression, std::string* error) {
+bool writePng(const std::string& path, int width, int height, const uint8_t* picture, int compression,
+              std::string* error) {
     StagedFile staged;
-    return stageFile(path, &staged, error) && writePngTo(&staged, width, height, rgb, compression, error) &&
+    return stageFile(path, &staged, error) && writePngTo(&staged, width, height, picture, compression, error) &&
            commitFile(&staged, error);
 }
 
@@ -244,13 +250,13 @@ bool isFrameName(const std::string& name) {
     return name == "soundtrack.wav" ||
            (name.size() > 10 && name.compare(0, 6, "frame-") == 0 && name.compare(name.size() - 4, 4, ".png") == 0);
 }
+}  // namespace
 
 std::string frameName(int64_t number) {
     char name[32];
     std::snprintf(name, sizeof name, "frame-%06lld.png", (long long)number);
     return name;
 }
-}  // namespace
 
 bool holdsFrames(const std::string& folder, std::string* found) {
     DIR* dir = opendir(folder.c_str());
@@ -266,77 +272,78 @@ bool holdsFrames(const std::string& folder, std::string* found) {
     return holds;
 }
 
-struct FrameFolder {
-    std::string folder;
-    int width = 0, height = 0;
+struct FrameWriter {
+    WriteFrame write;
+    size_t depth = 1;
     std::thread worker;
     std::mutex lock;
     std::condition_variable changed;
-    std::deque<std::pair<int64_t, std::vector<uint8_t>>> queue;
-    std::vector<std::vector<uint8_t>> spare;
+    std::deque<CapturedFrame> waiting;  // queued, in order; the front one is being written
+    std::vector<CapturedFrame> spare;   // written, kept for reuse (no page faults)
+    int64_t written = 0;
     bool closing = false;
     std::string error;  // the first failure; set, the worker stops writing
 };
 
 namespace {
-void writeFolderFrames(FrameFolder* f) {
-    std::unique_lock<std::mutex> hold(f->lock);
+void writeFrames(FrameWriter* w) {
+    std::unique_lock<std::mutex> hold(w->lock);
     for (;;) {
-        f->changed.wait(hold, [f] { return f->closing || !f->queue.empty(); });
-        if (f->queue.empty()) return;
-        int64_t number = f->queue.front().first;
-        std::vector<uint8_t> rgb = std::move(f->queue.front().second);
+        w->changed.wait(hold, [w] { return w->closing || !w->waiting.empty(); });
+        if (w->waiting.empty()) return;
+        // The front frame stays in the queue while it is written: the deque does not
+        // move its elements when others are added at the back.
+        CapturedFrame& frame = w->waiting.front();
         hold.unlock();
         std::string error;
-        // Fastest compression: a frame costs about as much to compress as to render.
-        bool ok = writePng(f->folder + "/" + frameName(number), f->width, f->height, rgb.data(), 1, &error);
+        bool ok = w->write(frame, &error);
         hold.lock();
-        f->queue.pop_front();
-        f->spare.push_back(std::move(rgb));
-        if (!ok && f->error.empty()) f->error = error;
-        if (!f->error.empty()) f->queue.clear();
-        f->changed.notify_all();
+        w->spare.push_back(std::move(w->waiting.front()));
+        w->waiting.pop_front();
+        if (ok) ++w->written;
+        if (!ok && w->error.empty()) w->error = error;
+        if (!w->error.empty()) w->waiting.clear();
+        w->changed.notify_all();
     }
 }
 }  // namespace
 
-FrameFolder* startFrameFolder(const std::string& folder, int width, int height) {
-    FrameFolder* f = new FrameFolder;
-    f->folder = folder;
-    f->width = width;
-    f->height = height;
-    f->worker = std::thread(writeFolderFrames, f);
-    return f;
+FrameWriter* startFrameWriter(WriteFrame write, size_t depth) {
+    FrameWriter* w = new FrameWriter;
+    w->write = std::move(write);
+    w->depth = std::max<size_t>(depth, 1);
+    w->worker = std::thread(writeFrames, w);
+    return w;
 }
 
-bool addFolderFrame(FrameFolder* f, int64_t number, const std::vector<uint8_t>& rgb, std::string* error) {
-    std::unique_lock<std::mutex> hold(f->lock);
-    f->changed.wait(hold, [f] { return f->queue.size() < 2 || !f->error.empty(); });
-    if (!f->error.empty()) {
-        *error = f->error;
+bool queueFrame(FrameWriter* w, CapturedFrame* frame, std::string* error) {
+    std::unique_lock<std::mutex> hold(w->lock);
+    w->changed.wait(hold, [w] { return w->waiting.size() < w->depth || !w->error.empty(); });
+    if (!w->error.empty()) {
+        *error = w->error;
         return false;
     }
-    std::vector<uint8_t> copy;
-    if (!f->spare.empty()) {
-        copy = std::move(f->spare.back());
-        f->spare.pop_back();
+    w->waiting.push_back(std::move(*frame));
+    *frame = CapturedFrame();
+    if (!w->spare.empty()) {
+        *frame = std::move(w->spare.back());
+        w->spare.pop_back();
     }
-    copy.assign(rgb.begin(), rgb.end());
-    f->queue.emplace_back(number, std::move(copy));
-    f->changed.notify_all();
+    w->changed.notify_all();
     return true;
 }
 
-bool finishFrameFolder(FrameFolder* f, std::string* error) {
+bool finishFrameWriter(FrameWriter* w, int64_t* written, std::string* error) {
     {
-        std::lock_guard<std::mutex> hold(f->lock);
-        f->closing = true;
-        f->changed.notify_all();
+        std::lock_guard<std::mutex> hold(w->lock);
+        w->closing = true;
+        w->changed.notify_all();
     }
-    f->worker.join();
-    bool ok = f->error.empty();
-    if (!ok) *error = f->error;
-    delete f;
+    w->worker.join();
+    bool ok = w->error.empty();
+    if (!ok) *error = w->error;
+    *written = w->written;
+    delete w;
     return ok;
 }
 
@@ -430,67 +437,47 @@ int waitForExit(pid_t pid) {
 }
 }  // namespace
 
+int defaultCrf(const std::string& video) { return lowerExtension(video) == "webm" ? 30 : 18; }
+
+int maxCrf(const std::string& video) { return lowerExtension(video) == "webm" ? 63 : 51; }
+
 VideoEncoder* startVideoEncoder(const std::string& ffmpeg, StagedFile* out, int width, int height, const FrameRate& fps,
-                                int channels, int rate, std::string* error) {
+                                const VideoQuality& quality, int channels, int rate, std::string* error) {
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     const std::string frameRate = std::to_string(fps.num) + "/" + std::to_string(fps.den);
     // Raw inputs need no probing; probing one pipe would stall the other.
-    std::vector<std::string> args = {ffmpeg,
-                                     "-hide_banner",
-                                     "-loglevel",
-                                     "error",
-                                     "-nostdin",
-                                     "-y",
-                                     "-thread_queue_size",
-                                     "64",
-                                     "-probesize",
-                                     "32",
-                                     "-analyzeduration",
-                                     "0",
-                                     "-f",
-                                     "rawvideo",
-                                     "-pix_fmt",
-                                     "rgb24",
-                                     "-video_size",
-                                     size,
-                                     "-framerate",
-                                     frameRate,
-                                     "-i",
-                                     "pipe:0",
-                                     "-thread_queue_size",
-                                     "512",
-                                     "-probesize",
-                                     "32",
-                                     "-analyzeduration",
-                                     "0",
-                                     "-f",
-                                     "s16le",
-                                     "-ar",
-                                     std::to_string(rate),
-                                     "-ac",
-                                     std::to_string(channels),
-                                     "-i",
-                                     "pipe:3",
-                                     "-map",
-                                     "0:v",
-                                     "-map",
-                                     "1:a"};
+    std::vector<std::string> args = {
+        ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-thread_queue_size", "64", "-probesize", "32",
+        "-analyzeduration", "0", "-f", "rawvideo", "-pix_fmt", "bgr0", "-video_size", size, "-framerate", frameRate,
+        "-i", "pipe:0", "-thread_queue_size", "512", "-probesize", "32", "-analyzeduration", "0", "-f", "s16le", "-ar",
+        std::to_string(rate), "-ac", std::to_string(channels), "-i", "pipe:3", "-map", "0:v", "-map", "1:a",
+        // The rows come bottom first; vflip only turns the
+        // frame's row pointers round, copying nothing.
+        "-vf", "vflip"};
     const std::string ext = lowerExtension(out->path);
-    if (ext == "webm") {
+    const std::string crf = std::to_string(quality.crf >= 0 ? quality.crf : defaultCrf(out->path));
+    auto add = [&args](std::initializer_list<const char*> more) { args.insert(args.end(), more.begin(), more.end()); };
+    if (quality.lossless && ext == "mkv") {
+        // FFV1 as archives keep it (every frame a key frame, checksummed slices), the
+        // pictures in the renderer's own BGR0 and the sound as FLAC: both exact.
+        add({"-c:v", "ffv1", "-level", "3", "-g", "1", "-slices", "4", "-slicecrc", "1", "-pix_fmt", "bgr0", "-c:a",
+             "flac"});
+    } else if (quality.lossless) {
+        // H.264 of the RGB pictures at qp 0, which is lossless, and ALAC sound.
+        add({"-c:v", "libx264rgb", "-preset", "veryfast", "-qp", "0", "-pix_fmt", "bgr0", "-c:a", "alac"});
+    } else if (ext == "webm") {
         // VP9 at its real-time setting keeps the capture near the speed of the others.
-        for (const char* a : {"-c:v", "libvpx-vp9", "-deadline", "realtime", "-cpu-used", "8",        "-row-mt",
-                              "1",    "-crf",       "30",        "-b:v",     "0",         "-pix_fmt", "yuv420p",
-                              "-c:a", "libopus",    "-b:a",      "160k",     "-ar",       "48000"})
-            args.push_back(a);
+        add({"-c:v", "libvpx-vp9", "-deadline", "realtime", "-cpu-used", "8",        "-row-mt",
+             "1",    "-crf",       crf.c_str(), "-b:v",     "0",         "-pix_fmt", "yuv420p",
+             "-c:a", "libopus",    "-b:a",      "160k",     "-ar",       "48000"});
     } else {
-        for (const char* a : {"-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p"})
-            args.push_back(a);
-        if (ext == "mkv") {
-            for (const char* a : {"-c:a", "flac"}) args.push_back(a);
-        } else {
-            for (const char* a : {"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart"}) args.push_back(a);
-        }
+        add({"-c:v", "libx264", "-preset", "veryfast", "-crf", crf.c_str(), "-pix_fmt", "yuv420p"});
+        if (ext == "mkv")
+            add({"-c:a", "flac"});
+        else
+            add({"-c:a", "aac", "-b:a", "192k"});
     }
+    if (ext == "mp4") add({"-movflags", "+faststart"});
     // The muxer by name, and the output as a file: a name that looks like a protocol
     // ("pipe:1.mkv") or an option ("-x.mp4") is still just a file.
     for (const char* a : {"-f", ext == "mkv" ? "matroska" : ext.c_str()}) args.push_back(a);
@@ -516,6 +503,9 @@ VideoEncoder* startVideoEncoder(const std::string& ffmpeg, StagedFile* out, int 
         return nullptr;
     }
     fcntl(pictures[1], F_SETFL, O_NONBLOCK);
+    // A whole picture or more per write and per wake-up of ffmpeg, where the system
+    // allows it; the default 64 KiB costs a dozen of each per picture.
+    fcntl(pictures[1], F_SETPIPE_SZ, 1 << 20);
     fcntl(sound[1], F_SETFL, O_NONBLOCK);
     VideoEncoder* encoder = new VideoEncoder;
     encoder->pid = pid;
@@ -571,17 +561,17 @@ bool pump(VideoEncoder* e, bool wait) {
 
 }  // namespace
 
-bool writeVideoFrame(VideoEncoder* e, const uint8_t* rgb, size_t rgbBytes, const std::vector<int16_t>& pcm) {
+bool writeVideoFrame(VideoEncoder* e, const uint8_t* picture, size_t pictureBytes, const std::vector<int16_t>& pcm) {
     const uint8_t* pcmBytes = reinterpret_cast<const uint8_t*>(pcm.data());
     e->sound.insert(e->sound.end(), pcmBytes, pcmBytes + pcm.size() * sizeof(int16_t));
     if (e->spare.empty()) e->spare.emplace_back();
     e->pictures.push_back(std::move(e->spare.back()));
     e->spare.pop_back();
-    e->pictures.back().assign(rgb, rgb + rgbBytes);
+    e->pictures.back().assign(picture, picture + pictureBytes);
     // A few pictures in hand keep ffmpeg busy; beyond that wait for it, unless all
     // the sound so far is out (then it may be waiting for more: render on). The hard
     // limit only guards memory against an ffmpeg that stops reading pictures.
-    const size_t soft = 3, hard = std::max<size_t>(16, (256u << 20) / std::max<size_t>(rgbBytes, 1));
+    const size_t soft = 3, hard = std::max<size_t>(16, (256u << 20) / std::max<size_t>(pictureBytes, 1));
     if (!pump(e, false)) return false;
     while (e->pictures.size() > soft) {
         bool soundWaiting = e->soundOffset < e->sound.size();
