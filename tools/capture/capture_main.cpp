@@ -172,8 +172,8 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
                    addWavFrames(&output.wav, frame.sound, why);
         };
     }
-    // The writer converts and writes (or hands to ffmpeg) while the next frames are
-    // rendered: a few frames in hand, within 256 MiB.
+    // The writer hands frames to ffmpeg, or writes the PNG files and the WAV, while
+    // the next frames render: a few frames in hand, within 256 MiB.
     const size_t pictureBytes = size_t(o.width) * size_t(o.height) * 4;
     FrameWriter* writer = startFrameWriter(write, std::clamp<size_t>((256u << 20) / pictureBytes, 1, 4));
 
