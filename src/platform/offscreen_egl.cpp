@@ -9,6 +9,7 @@ struct OffscreenGL {
     EGLDisplay display = EGL_NO_DISPLAY;
     EGLSurface surface = EGL_NO_SURFACE;
     EGLContext context = EGL_NO_CONTEXT;
+    EGLConfig config = nullptr;
 };
 
 // Says what failed, with EGL's error code read before any clean-up call can reset
@@ -59,7 +60,26 @@ OffscreenGL* createOffscreenGL(int width, int height, std::string* error) {
     EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
     if (context == EGL_NO_CONTEXT || !eglMakeCurrent(display, surface, surface, context))
         return fail(error, "cannot create a desktop GL context", display, surface, context);
-    return new OffscreenGL{display, surface, context};
+    return new OffscreenGL{display, surface, context, config};
+}
+
+OffscreenGL* createSharedOffscreenGL(OffscreenGL* shareWith, std::string* error) {
+    const EGLint surfaceAttributes[] = {EGL_WIDTH, 1, EGL_HEIGHT, 1, EGL_NONE};
+    EGLSurface surface = eglCreatePbufferSurface(shareWith->display, shareWith->config, surfaceAttributes);
+    if (surface == EGL_NO_SURFACE) return fail(error, "cannot create the second pbuffer");
+    eglBindAPI(EGL_OPENGL_API);
+    EGLContext context = eglCreateContext(shareWith->display, shareWith->config, shareWith->context, nullptr);
+    if (context == EGL_NO_CONTEXT) {
+        // The display is the first context's: only what was made here is released.
+        fail(error, "cannot create a second, sharing GL context");
+        eglDestroySurface(shareWith->display, surface);
+        return nullptr;
+    }
+    return new OffscreenGL{shareWith->display, surface, context, shareWith->config};
+}
+
+bool makeOffscreenGLCurrent(OffscreenGL* gl) {
+    return eglMakeCurrent(gl->display, gl->surface, gl->surface, gl->context) == EGL_TRUE;
 }
 
 void destroyOffscreenGL(OffscreenGL* gl) {

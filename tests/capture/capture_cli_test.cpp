@@ -236,6 +236,37 @@ TEST(CaptureCommandLine, FolderSpanHasAFramePerStepEqualToSinglePicturesAndTheSo
     EXPECT_EQ(differingSamples(asSamples(bytes, 44), soundtrackPcm(21 * captureSoundRate, 8 * captureSoundRate)), 0);
 }
 
+// A span's frames are drawn into a ring of framebuffers and read back on another
+// thread, and are the single pictures all the same: a first frame exactly on a bound
+// (it draws nothing and shows the frame before it), and antialiased frames.
+TEST(CaptureCommandLine, SpanFramesOnABoundAndAntialiasedAreTheSinglePictures) {
+    struct Case {
+        std::vector<std::string> options;
+        double from, to;
+    };
+    ScratchDir out;
+    for (const Case& c : {Case{{}, 19.95, 20.15}, Case{{"--aa", "4"}, 46.95, 47.15}}) {
+        std::vector<std::string> args = {"--size",         size(), "--fps",        "10",    "--from",
+                                         timeText(c.from), "--to", timeText(c.to), "--out", out.file("span")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        std::vector<std::vector<std::string>> runs = {args};
+        for (int i = 0; i < 2; ++i) {
+            runs.push_back({"--size", size(), "--fps", "10", "--time", timeText(c.from + (i + 0.5) / 10), "--out",
+                            out.file(std::to_string(i) + ".png")});
+            runs.back().insert(runs.back().end(), c.options.begin(), c.options.end());
+        }
+        std::vector<ProcessResult> results = runCaptures(runs, captureDataDir());
+        for (const ProcessResult& r : results) ASSERT_EQ(r.exitCode, 0) << r.errorText;
+        for (int i = 0; i < 2; ++i) {
+            Picture frame, single;
+            ASSERT_TRUE(readPngFile(out.file("span/" + frameName(i + 1)), &frame));
+            ASSERT_TRUE(readPngFile(out.file(std::to_string(i) + ".png"), &single));
+            EXPECT_EQ(differingBytes(frame, single), 0) << "frame " << i + 1 << " from " << c.from;
+        }
+        fs::remove_all(out.file("span"));
+    }
+}
+
 // A lossless video decodes to exactly the frames a folder capture of the same span
 // holds, and to exactly the soundtrack from --from on.
 TEST(CaptureCommandLine, LosslessVideoDecodesToTheFolderFramesAndTheSoundtrack) {
@@ -489,8 +520,7 @@ TEST(CaptureCommandLine, FindsTheDataBesideItFromAnyFolder) {
 }
 
 namespace {
-// The green channel of a picture as readFrame gives it (BGRA, bottom row first) at
-// (x, y), y from the bottom.
+// The green channel of a picture as readFrame gives it (BGRA rows) at (x, y).
 int green(const std::vector<uint8_t>& picture, int x, int y) { return picture[(size_t(y) * width + x) * 4 + 1]; }
 }  // namespace
 

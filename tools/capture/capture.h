@@ -97,8 +97,26 @@ void renderPlannedFrame(const PlannedFrame& frame, Soundtrack& sound);
 // that of a full frame (scenes never touch the scissor), at a fraction of the cost.
 
 void readFrame(int width, int height, std::vector<uint8_t>* picture);
-// The picture as the renderer holds it, BGRA rows, bottom row first: a plain copy.
-// ffmpeg and libpng take it as it is and turn it as they write.
+// The picture as BGRA rows, top row first: the renderer's own layout, which ffmpeg
+// and libpng take as it is.
+
+struct CapturedFrame;
+
+bool startFrameRing(int slots, std::string* error);
+// From here a span's frames are drawn into a ring of `slots` framebuffers (the
+// multisampled one resolved into them) and read back by a second context on the
+// writer's thread while the next ones are drawn. The frame history drawn after this
+// call leaves its picture where frame 0 finds it. False, with the reason, when the
+// renderer cannot: then draw and read each frame with renderPlannedFrame and readFrame.
+
+void drawRingFrame(const PlannedFrame& frame, Soundtrack& sound, int64_t index, CapturedFrame* captured);
+// Frame `index` (from 0) of the span drawn into its slot, fenced and flushed; the slot
+// and the fence go into *captured. At most slots - 1 earlier frames may still wait to
+// be read.
+
+bool readRingFrame(CapturedFrame* captured, std::string* error);
+// On the writer's thread: waits for the frame's fence and reads its picture into
+// captured->picture.
 
 // ---- outputs -------------------------------------------------------------------
 //
@@ -164,15 +182,18 @@ std::string frameName(int64_t number);
 struct CapturedFrame {
     std::vector<uint8_t> picture;  // as readFrame gives it
     std::vector<int16_t> sound;    // what plays while it is shown, 16-bit PCM
+    int ringSlot = -1;             // drawn into the frame ring: the picture is read from there
+    void* fence = nullptr;         // passed once the slot holds the picture
 };
 
-using WriteFrame = std::function<bool(const CapturedFrame& frame, std::string* error)>;
+using WriteFrame = std::function<bool(CapturedFrame& frame, std::string* error)>;
 
 struct FrameWriter;
 
 FrameWriter* startFrameWriter(WriteFrame write, size_t depth);
 // A thread that writes the captured frames, in order, with `write` (to ffmpeg, or as
-// PNG files and WAV samples) while the caller renders the next ones.
+// PNG files and WAV samples) while the caller renders the next ones. Queued frames,
+// and the one being written, number at most `depth`.
 
 bool queueFrame(FrameWriter* writer, CapturedFrame* frame, std::string* error);
 // Hands the frame over, waiting while `depth` frames are queued, and leaves in

@@ -160,22 +160,29 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         encoder = startVideoEncoder(output.ffmpeg, &output.file, o.width, o.height, o.fps, {o.crf, o.lossless},
                                     sound.channels, sound.rate, &error);
         if (!encoder) return failWith(error);
-        write = [encoder](const CapturedFrame& frame, std::string* why) {
+        write = [encoder](CapturedFrame& frame, std::string* why) {
+            if (frame.ringSlot >= 0 && !readRingFrame(&frame, why)) return false;
             if (writeVideoFrame(encoder, frame.picture.data(), frame.picture.size(), frame.sound)) return true;
             *why = "ffmpeg stopped taking frames";
             return false;
         };
     } else {
         // Fastest compression: a frame costs about as much to compress as to render.
-        write = [&o, &output, number = int64_t(0)](const CapturedFrame& frame, std::string* why) mutable {
-            return writePng(o.out + "/" + frameName(++number), o.width, o.height, frame.picture.data(), 1, why) &&
+        write = [&o, &output, number = int64_t(0)](CapturedFrame& frame, std::string* why) mutable {
+            return (frame.ringSlot < 0 || readRingFrame(&frame, why)) &&
+                   writePng(o.out + "/" + frameName(++number), o.width, o.height, frame.picture.data(), 1, why) &&
                    addWavFrames(&output.wav, frame.sound, why);
         };
     }
     // The writer hands frames to ffmpeg, or writes the PNG files and the WAV, while
     // the next frames render: a few frames in hand, within 256 MiB.
     const size_t pictureBytes = size_t(o.width) * size_t(o.height) * 4;
-    FrameWriter* writer = startFrameWriter(write, std::clamp<size_t>((256u << 20) / pictureBytes, 1, 4));
+    const size_t depth = std::clamp<size_t>((256u << 20) / pictureBytes, 1, 4);
+    // One more slot than frames the writer holds: the one being drawn. Without the
+    // ring every frame is read back here, after it is drawn.
+    std::string why;
+    const bool ring = startFrameRing(int(depth) + 1, &why);
+    FrameWriter* writer = startFrameWriter(write, depth);
 
     Progress progress;
     // The first frame shows the middle of its interval, half a frame after A.
@@ -188,8 +195,13 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     int64_t queued = 0;
     bool failed = false;
     for (int64_t i = 0; i < o.frameCount && !interrupted; ++i) {
-        renderPlannedFrame(spanFrame(o.fps, o.from, i), sound);
-        readFrame(o.width, o.height, &frame.picture);
+        if (ring) {
+            drawRingFrame(spanFrame(o.fps, o.from, i), sound, i, &frame);
+        } else {
+            renderPlannedFrame(spanFrame(o.fps, o.from, i), sound);
+            readFrame(o.width, o.height, &frame.picture);
+            frame.ringSlot = -1;
+        }
         int64_t soundFrom = soundFramesUpTo(i);
         soundPcm16(sound, soundStart + soundFrom, soundFramesUpTo(i + 1) - soundFrom, &frame.sound);
         if (!queueFrame(writer, &frame, &error)) {

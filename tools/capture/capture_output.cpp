@@ -155,11 +155,11 @@ bool writePngTo(StagedFile* staged, int width, int height, const uint8_t* pictur
         png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         png_write_info(png, info);
-        // The renderer's BGRA rows, bottom first: libpng swaps the channels and drops
-        // the fourth byte as it writes; the rows go in top first.
+        // The renderer's BGRA rows: libpng swaps the channels and drops the fourth
+        // byte as it writes.
         png_set_bgr(png);
         png_set_filler(png, 0, PNG_FILLER_AFTER);
-        for (int y = height - 1; y >= 0; --y) png_write_row(png, picture + size_t(y) * size_t(width) * 4);
+        for (int y = 0; y < height; ++y) png_write_row(png, picture + size_t(y) * size_t(width) * 4);
         png_write_end(png, nullptr);
     } else if (ok) {
         failure = errno;  // libpng gave up on a failed write
@@ -446,14 +446,46 @@ VideoEncoder* startVideoEncoder(const std::string& ffmpeg, StagedFile* out, int 
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     const std::string frameRate = std::to_string(fps.num) + "/" + std::to_string(fps.den);
     // Raw inputs need no probing; probing one pipe would stall the other.
-    std::vector<std::string> args = {
-        ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-thread_queue_size", "64", "-probesize", "32",
-        "-analyzeduration", "0", "-f", "rawvideo", "-pix_fmt", "bgr0", "-video_size", size, "-framerate", frameRate,
-        "-i", "pipe:0", "-thread_queue_size", "512", "-probesize", "32", "-analyzeduration", "0", "-f", "s16le", "-ar",
-        std::to_string(rate), "-ac", std::to_string(channels), "-i", "pipe:3", "-map", "0:v", "-map", "1:a",
-        // The rows come bottom first; vflip only turns the
-        // frame's row pointers round, copying nothing.
-        "-vf", "vflip"};
+    std::vector<std::string> args = {ffmpeg,
+                                     "-hide_banner",
+                                     "-loglevel",
+                                     "error",
+                                     "-nostdin",
+                                     "-y",
+                                     "-thread_queue_size",
+                                     "64",
+                                     "-probesize",
+                                     "32",
+                                     "-analyzeduration",
+                                     "0",
+                                     "-f",
+                                     "rawvideo",
+                                     "-pix_fmt",
+                                     "bgr0",
+                                     "-video_size",
+                                     size,
+                                     "-framerate",
+                                     frameRate,
+                                     "-i",
+                                     "pipe:0",
+                                     "-thread_queue_size",
+                                     "512",
+                                     "-probesize",
+                                     "32",
+                                     "-analyzeduration",
+                                     "0",
+                                     "-f",
+                                     "s16le",
+                                     "-ar",
+                                     std::to_string(rate),
+                                     "-ac",
+                                     std::to_string(channels),
+                                     "-i",
+                                     "pipe:3",
+                                     "-map",
+                                     "0:v",
+                                     "-map",
+                                     "1:a"};
     const std::string ext = lowerExtension(out->path);
     const std::string crf = std::to_string(quality.crf >= 0 ? quality.crf : defaultCrf(out->path));
     auto add = [&args](std::initializer_list<const char*> more) { args.insert(args.end(), more.begin(), more.end()); };

@@ -110,6 +110,16 @@ void renderPlannedFrame(const PlannedFrame& frame, Soundtrack& sound) {
     }
 }
 
+namespace {
+// GL reads a picture drawn the right way up bottom row first.
+void topRowFirst(int width, int height, std::vector<uint8_t>* picture) {
+    const size_t row = size_t(width) * 4;
+    for (int y = 0; y < height / 2; ++y)
+        std::swap_ranges(picture->begin() + long(y * row), picture->begin() + long((y + 1) * row),
+                         picture->begin() + long((height - 1 - y) * row));
+}
+}  // namespace
+
 void readFrame(int width, int height, std::vector<uint8_t>* picture) {
     picture->resize(size_t(width) * height * 4);
     // The samples of each pixel averaged into the pbuffer, read from there, and the
@@ -122,4 +132,122 @@ void readFrame(int width, int height, std::vector<uint8_t>* picture) {
     // BGRA is the pbuffer's own layout: a plain copy, four times faster than RGBA.
     glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, picture->data());
     if (antialiased) glBindFramebuffer(GL_FRAMEBUFFER, antialiased);
+    topRowFirst(width, height, picture);
+}
+
+// ---- frames in flight --------------------------------------------------------------
+//
+// llvmpipe's glReadPixels waits for every frame drawn so far, so in one context the
+// next frame's vertex work never overlaps the last one's rasterising. So a span is
+// drawn into a ring of framebuffers and each frame is fenced; a second context on the
+// writer's thread waits for a frame's fence and reads it while the next frames are
+// drawn. The ring is drawn upside-down (the clip origin at the top), as the pbuffer
+// holds its pictures: that makes every pixel the pbuffer's own, and rows come top
+// first. With antialiasing the multisampled framebuffer is resolved into the ring.
+
+namespace {
+OffscreenGL* readerContext = nullptr;
+std::vector<GLuint> ringTextures, ringFramebuffers;
+GLuint ringDepth = 0;
+
+GLuint ringFramebuffer(GLuint texture, GLuint depth) {
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    if (depth) glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    return framebuffer;
+}
+
+// Whether a frame at that time draws a scene; one that does not leaves the picture
+// before it.
+bool drawsAScene(float time) {
+    for (const TimelineWindow& window : timeline)
+        if (windowHolds(window, time)) return true;
+    return false;
+}
+}  // namespace
+
+bool startFrameRing(int slots, std::string* error) {
+    readerContext = createSharedOffscreenGL(captureContext, error);
+    if (!readerContext) return false;
+    // BGRA textures, the pbuffer's own layout (and so its blending to the bit), one
+    // depth buffer for all: frames are drawn one after the other.
+    ringTextures.resize(size_t(slots));
+    glGenTextures(slots, ringTextures.data());
+    glGenRenderbuffers(1, &ringDepth);
+    glBindRenderbuffer(GL_RENDERBUFFER, ringDepth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, captureWidth, captureHeight);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    for (GLuint texture : ringTextures) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, captureWidth, captureHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        ringFramebuffers.push_back(ringFramebuffer(texture, antialiased ? 0 : ringDepth));
+        // Black, as the pbuffer starts: a first frame on a bound shows it.
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            *error = "the renderer cannot draw into a texture";
+            return false;
+        }
+    }
+    glBindTexture(GL_TEXTURE_2D, GLuint(bound));
+    // The multisampled framebuffer stays the right way up, as for single pictures, so
+    // that its samples fall where theirs do; the reader turns its rows.
+    if (!antialiased) glClipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
+    if (glGetError() != GL_NO_ERROR) {
+        *error = "the renderer lacks a framebuffer feature the frame ring needs";
+        return false;
+    }
+    // The frame history goes where frame 0 finds the picture before it.
+    glBindFramebuffer(GL_FRAMEBUFFER, antialiased ? antialiased : ringFramebuffers.back());
+    return true;
+}
+
+void drawRingFrame(const PlannedFrame& frame, Soundtrack& sound, int64_t index, CapturedFrame* captured) {
+    const size_t slots = ringFramebuffers.size(), slot = size_t(index) % slots;
+    const int w = captureWidth, h = captureHeight;
+    if (!antialiased) {
+        glBindFramebuffer(GL_FRAMEBUFFER, ringFramebuffers[slot]);
+        // The multisampled framebuffer keeps the last picture by itself; a slot holds
+        // an older one.
+        if (!drawsAScene(frame.time)) {
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, ringFramebuffers[(slot + slots - 1) % slots]);
+            glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, ringFramebuffers[slot]);
+        }
+    }
+    renderPlannedFrame(frame, sound);
+    if (antialiased) {
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, ringFramebuffers[slot]);
+        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glBindFramebuffer(GL_FRAMEBUFFER, antialiased);
+    }
+    captured->ringSlot = int(slot);
+    captured->fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    glFlush();
+}
+
+bool readRingFrame(CapturedFrame* captured, std::string* error) {
+    // The writer's thread: the reading context made current there once, with
+    // framebuffers of its own on the shared textures.
+    static thread_local std::vector<GLuint> framebuffers;
+    if (framebuffers.empty()) {
+        if (!makeOffscreenGLCurrent(readerContext)) {
+            *error = "cannot use the second GL context";
+            return false;
+        }
+        for (GLuint texture : ringTextures) framebuffers.push_back(ringFramebuffer(texture, 0));
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    }
+    GLsync fence = static_cast<GLsync>(captured->fence);
+    glClientWaitSync(fence, 0, GL_TIMEOUT_IGNORED);
+    glDeleteSync(fence);
+    captured->fence = nullptr;
+    captured->picture.resize(size_t(captureWidth) * captureHeight * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers[size_t(captured->ringSlot)]);
+    glReadPixels(0, 0, captureWidth, captureHeight, GL_BGRA, GL_UNSIGNED_BYTE, captured->picture.data());
+    if (antialiased) topRowFirst(captureWidth, captureHeight, &captured->picture);
+    return true;
 }
