@@ -27,6 +27,8 @@ GLuint antialiased = 0;  // the multisampled framebuffer drawn into, 0 for none
 std::vector<int> offeredSamples() {
     std::vector<int> counts = {1};
     GLint n = 0;
+    while (glGetError() != GL_NO_ERROR) {
+    }
     glGetInternalformativ(GL_RENDERBUFFER, GL_RGBA8, GL_NUM_SAMPLE_COUNTS, 1, &n);
     if (glGetError() != GL_NO_ERROR || n <= 0) return counts;
     std::vector<GLint> listed(size_t(n), 0);
@@ -188,6 +190,7 @@ bool startFrameRing(int slots, std::string* error) {
         // Black, as the pbuffer starts: a first frame on a bound shows it.
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            glBindFramebuffer(GL_FRAMEBUFFER, antialiased);
             *error = "the renderer cannot draw into a texture";
             return false;
         }
@@ -195,9 +198,12 @@ bool startFrameRing(int slots, std::string* error) {
     glBindTexture(GL_TEXTURE_2D, GLuint(bound));
     // The multisampled framebuffer stays the right way up, as for single pictures, so
     // that its samples fall where theirs do; the reader turns its rows.
+    while (glGetError() != GL_NO_ERROR) {  // what earlier calls left is not ours to judge
+    }
     if (!antialiased) glClipControl(GL_UPPER_LEFT, GL_NEGATIVE_ONE_TO_ONE);
     if (glGetError() != GL_NO_ERROR) {
-        *error = "the renderer lacks a framebuffer feature the frame ring needs";
+        glBindFramebuffer(GL_FRAMEBUFFER, antialiased);
+        *error = "the renderer cannot turn its clip origin";
         return false;
     }
     // The frame history goes where frame 0 finds the picture before it.
