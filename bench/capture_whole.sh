@@ -21,10 +21,11 @@ TIMEFORMAT='%R %U %S'
 tail -n 1 "$out/log"
 read -r wall user sys < "$out/time"
 frames=$(tail -n 1 "$out/log" | grep -o '[0-9]* frames' | cut -d' ' -f1)
-awk -v frames="${frames:-8700}" -v wall="$wall" -v user="$user" -v sys="$sys" -v cores="$(nproc)" -v load="$load" -v extra="$*" 'BEGIN {
+shape=$(tail -n 1 "$out/log" | grep -o 'at [0-9./]* fps, [0-9]*x[0-9]*' | awk '{print $4 " at " $2 " fps"}')
+awk -v frames="${frames:-8700}" -v shape="${shape:-640x480 at 60 fps}" -v wall="$wall" -v user="$user" -v sys="$sys" -v cores="$(nproc)" -v load="$load" -v extra="$*" 'BEGIN {
   cpu = user + sys
-  printf "whole demo to MP4 (640x480, 60 fps%s): %.1f s wall = %.2f of its 145 s; processor %.1f s = %.2f of 145 s\n",
-    extra == "" ? "" : ", " extra, wall, wall / 145, cpu, cpu / 145
+  printf "whole demo to MP4 (%s%s): %.1f s wall = %.2f of its 145 s; processor %.1f s = %.2f of 145 s\n",
+    shape, extra == "" ? "" : "; options " extra, wall, wall / 145, cpu, cpu / 145
   printf "  %.2f of %d cores busy on average, %.1f ms of processor a frame; load average %s at the start\n",
     cpu / wall, cores, 1000 * cpu / frames, load
 }'
