@@ -60,12 +60,10 @@ void describe(CLI::App& app, Arguments* a) {
     app.add_option("--to", a->to, "last second of the span (default and at most " + end + ")")->type_name("B");
     app.add_option("--time", a->time, "one picture of the demo at T seconds (0 < T <= " + end + ")")->type_name("T");
     app.add_option("--data", a->data, "the data folder (with pic/, objects/, sound/)")->type_name("DIR");
-    app.add_option("--aa", a->aa, "samples per pixel, 1 (default, none) or as the renderer offers (llvmpipe: 4)")
-        ->type_name("N");
+    app.add_option("--aa", a->aa, "samples per pixel: 1 (default) or as the renderer offers")->type_name("N");
     app.add_option("--crf", a->crf,
-                   "video quality, lower is better: 0-51 for .mp4 and .mkv (default " +
-                       std::to_string(defaultCrf("a.mp4")) + "), 0-63 for .webm (default " +
-                       std::to_string(defaultCrf("a.webm")) + ")")
+                   "quality, lower is better: 0-51 for .mp4, .mkv (" + std::to_string(defaultCrf("a.mp4")) +
+                       "), 0-63 for .webm (" + std::to_string(defaultCrf("a.webm")) + ")")
         ->type_name("N");
     app.add_flag("--lossless", a->lossless,
                  "an archive copy: FFV1 and FLAC in .mkv, or RGB H.264 at qp 0 and ALAC in .mp4");
