@@ -2,13 +2,30 @@
 # Wall and processor time of capturing the whole demo to MP4, at 640 x 480 and 60 fps
 # unless the extra options say otherwise (a later --size wins), against its length
 # of 145 s. The goal at 640 x 480: at most 0.55 of real time on two cores.
-#   capture_whole.sh VORREND-CAPTURE FOLDER-WITH-DATA [extra capture options]
 set -euo pipefail
-capture=$(realpath "$1")
-cd "$2"
-shift 2
+usage() {
+  cat <<EOT
+usage: bench/capture_whole.sh [VORREND-CAPTURE [FOLDER] [capture options...]]
+Times a whole capture of the demo to MP4 (640x480, 60 fps unless the options say
+otherwise) against its 145 s.
+  VORREND-CAPTURE  the capture tool (default: build/vorrend-capture of this repository)
+  FOLDER           where it runs, the folder holding data/ (default: that tool's folder)
+Further options go to the capture tool, e.g. --size 1440x1080 or --aa 4.
+EOT
+}
+case "${1:-}" in -h | --help) usage; exit 0 ;; esac
+capture=${1:-$(dirname "$0")/../build/vorrend-capture}
+if [ ! -x "$capture" ]; then
+  echo "capture_whole.sh: no capture tool at $capture; build it first (cmake --build --preset default)" >&2
+  usage >&2
+  exit 2
+fi
+capture=$(realpath "$capture")
+folder=${2:-$(dirname "$capture")}
+cd "$folder"
+shift $(($# < 2 ? $# : 2))
 if [ ! -d data ]; then
-  echo "no data/ in $(pwd): build with VORREND_DATA=ON (the default) or run vorrend-datagen data" >&2
+  echo "capture_whole.sh: no data/ in $(pwd): build with VORREND_DATA=ON (the default) or run vorrend-datagen data" >&2
   exit 1
 fi
 out=$(mktemp -d)

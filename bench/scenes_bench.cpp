@@ -2,15 +2,16 @@
 // per second of every scene at 640 x 480 in the offscreen context. Prints figures;
 // asserts nothing.
 //
-//   bench_scenes [folder]   folder holding data/ (default: the current one); without
-//                           data/objects/kule.ebr there, built-in stand-in assets
-//                           of similar size are used instead.
+//   bench_scenes [FOLDER]   FOLDER holds data/ (the build folder does; default: the
+//                           current one). Without data there, built-in stand-ins of
+//                           similar size are measured instead, and stderr says so.
 #include <GL/gl.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -186,6 +187,15 @@ void benchScenes() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const char* usage =
+        "usage: bench_scenes [FOLDER]\n"
+        "Frames per second of every scene at 640x480 offscreen, on the data in FOLDER/data\n"
+        "(FOLDER is the build folder, or any folder holding data/; default the current one).\n";
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+        const bool help = argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help");
+        std::fputs(usage, help ? stdout : stderr);
+        return help ? 0 : 2;
+    }
     if (argc > 1 && chdir(argv[1]) != 0) {
         std::fprintf(stderr, "bench_scenes: cannot enter %s\n", argv[1]);
         return 1;
@@ -197,7 +207,13 @@ int main(int argc, char** argv) {
     }
     headlessSetPictureSize(width, height);
     DemoWindow window = createDemoWindow("bench", width, height, fullScreen);
-    bool realData = access(dataPath(manifestEntryOf(objKule)->path).c_str(), R_OK) == 0;
+    const std::string probe = dataPath(manifestEntryOf(objKule)->path);
+    bool realData = access(probe.c_str(), R_OK) == 0;
+    if (!realData)
+        std::fprintf(stderr,
+                     "bench_scenes: WARNING: no %s in %s: measuring built-in stand-ins, not the demo's data.\n"
+                     "  Give the folder that holds data/, e.g. bench_scenes build from the repository.\n",
+                     probe.c_str(), std::filesystem::current_path().c_str());
     if (realData) {
         loadAssets(window);
     } else {

@@ -8,9 +8,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-smoke}
 runs=${2:-1000000}
+case "$mode" in
+  smoke | long) ;;
+  -h | --help) sed -n '2,6s/^# \{0,1\}//p' "$0"; exit 0 ;;
+  *) echo "fuzz.sh: unknown mode '$mode'; usage: scripts/fuzz.sh [smoke | long [N]]" >&2; exit 2 ;;
+esac
 shopt -s nullglob
 fuzzers=(build-fuzz/fuzz/fuzz_*)
-if [ ${#fuzzers[@]} -eq 0 ]; then echo "no fuzzers built"; exit 0; fi
+if [ ${#fuzzers[@]} -eq 0 ]; then
+  echo "fuzz.sh: no fuzzers in build-fuzz/fuzz/; build them first:" >&2
+  echo "  cmake --preset fuzz && cmake --build --preset fuzz" >&2
+  exit 1
+fi
 mkdir -p build-fuzz/artifacts
 for f in "${fuzzers[@]}"; do
   name=$(basename "$f")

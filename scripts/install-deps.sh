@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, playing, capturing and testing need.
 # The README, CI and the test set-up all call this one script.
+#   scripts/install-deps.sh          install them (as root, or through sudo)
+#   scripts/install-deps.sh --list   print them on one line, for whoever installs them
 set -euo pipefail
 packages=(
   # toolchain
@@ -12,13 +14,29 @@ packages=(
   libcairo2-dev libpango1.0-dev fonts-dejavu-core
   # capture to video
   ffmpeg
+  # install and package: man pages from the programs' help, the .deb's dependencies
+  # read from the binaries (file, dpkg-shlibdeps), the desktop entry's check
+  help2man file dpkg-dev desktop-file-utils
   # tests: GoogleTest, a virtual display, fuzzers
   googletest libgtest-dev xvfb xauth x11-utils xdotool clang libclang-rt-14-dev
   # end-to-end tests: Xlib for screenshots, fonts for message boxes on Xvfb
   libx11-dev xfonts-base
 )
+case "${1:-}" in
+  --list) echo "${packages[*]}"; exit 0 ;;
+  "") ;;
+  *) echo "install-deps.sh: unknown option '$1'; usage: scripts/install-deps.sh [--list]" >&2; exit 2 ;;
+esac
 SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "install-deps.sh: installing packages needs root, and there is no sudo. Have them installed:" >&2
+    echo "  apt-get install ${packages[*]}" >&2
+    echo "then set VORREND_SKIP_INSTALL=1 for the play and test scripts." >&2
+    exit 1
+  fi
+  SUDO="sudo"
+fi
 export DEBIAN_FRONTEND=noninteractive
 # Wait for another package manager (say, unattended upgrades on a new machine) rather than fail.
 apt_options=(-o DPkg::Lock::Timeout=600)
