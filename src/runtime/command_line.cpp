@@ -6,14 +6,37 @@
 
 #include "runtime/build_config.h"
 
-void setUpCommandLine(CLI::App& app, const std::string& notes) {
-    app.set_version_flag("-V,--version", app.get_name() + " " + vorrendVersion);
-    app.footer(notes);
-    app.get_formatter()->column_width(20);
+namespace {
+
+// The help laid out as GNU tools lay it out, which help2man turns into the man pages:
+// the usage line, what the program does (naming the arguments in the usage line),
+// the options ("-h, --help"), the exit status.
+class HelpLayout : public CLI::Formatter {
+  public:
+    std::string make_help(const CLI::App* app, std::string name, CLI::AppFormatMode mode) const override {
+        return make_usage(app, name) + make_description(app) + make_groups(app, mode) + "\n" + make_footer(app);
+    }
+    std::string make_option_name(const CLI::Option* option, bool positional) const override {
+        std::string names = CLI::Formatter::make_option_name(option, positional);
+        for (size_t at = names.find(','); at != std::string::npos; at = names.find(',', at + 2))
+            names.insert(at + 1, " ");
+        return names;
+    }
+};
+
+}  // namespace
+
+void setUpCommandLine(CLI::App& app, const std::string& description, const std::string& exitStatus) {
+    auto layout = std::make_shared<HelpLayout>();
+    layout->column_width(20);
+    // "Usage:" as GNU tools and help2man have it; "[options]" as man pages put it.
+    layout->label("OPTIONS", "options");
+    app.formatter(layout);
+    app.set_help_flag("-h,--help", "print this help and exit");
+    app.set_version_flag("-V,--version", app.get_name() + " " + vorrendVersion, "print the version and exit");
+    app.description(description);
+    app.footer("Exit status: " + exitStatus);
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    // CLI11's own words for the usage line and the options' heading, as man pages put them.
-    app.get_formatter()->label("Usage", "usage");
-    app.get_formatter()->label("OPTIONS", "options");
 }
 
 int parseCommandLine(CLI::App& app, int argc, const char* const* argv, std::string* out, std::string* err) {

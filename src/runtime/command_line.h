@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <string>
 
-void setUpCommandLine(CLI::App& app, const std::string& notes);
+void setUpCommandLine(CLI::App& app, const std::string& description, const std::string& exitStatus);
 // -h/--help and -V/--version ("NAME VERSION"); the help shows the usage line, the
-// options, then the notes. A repeated option takes its last value, as usual.
+// description, the options, then "Exit status: " and exitStatus. A repeated option
+// takes its last value, as usual.
 
 int parseCommandLine(CLI::App& app, int argc, const char* const* argv, std::string* out, std::string* err);
 // -1: go on. 0: --help or --version, with its text in *out. 2: a usage error, with

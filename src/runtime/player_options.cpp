@@ -10,11 +10,14 @@ constexpr int largestWindow = 16384;
 
 void describe(CLI::App& app, std::string* window, std::string* display, std::string* from, std::string* data) {
     const std::string end = std::to_string(int(showEnd));
-    setUpCommandLine(app, "Plays the demo full screen for " + end +
-                              " seconds; Escape or closing the window ends it\n"
-                              "early. With --from, the frames before T are drawn unseen first, so the picture\n"
-                              "and the music at T are those of a whole run. Without --data the data is data/\n"
-                              "in the working directory, else the data installed with the program.");
+    setUpCommandLine(app,
+                     "Plays the demo full screen for " + end +
+                         " seconds; Escape or closing the window ends it\n"
+                         "early. With --from, the frames before T are drawn unseen first, so the picture\n"
+                         "and the music at T are those of a whole run. Without --data the data is data/\n"
+                         "in the working directory, else the data installed with the program.",
+                     "0 when the show ends, by itself or ended early; 1 when it cannot\n"
+                     "start (no data folder, no display); 2 on a usage error.");
     app.add_option("--window", *window, "a resizable window, not full screen (960x720)")
         ->expected(0, 1)
         ->type_name("[WxH]");

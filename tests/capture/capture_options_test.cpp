@@ -74,8 +74,8 @@ TEST(CaptureOptions, DefaultsAndOutputKinds) {
 
 TEST(CaptureOptions, HelpAndVersionGoToStdoutAndEndWithZero) {
     const std::string version = std::string("vorrend-capture ") + vorrendVersion + "\n";
-    const std::vector<std::pair<const char*, std::string>> cases = {{"--help", "usage: vorrend-capture [options]"},
-                                                                    {"-h", "usage: vorrend-capture [options]"},
+    const std::vector<std::pair<const char*, std::string>> cases = {{"--help", "Usage: vorrend-capture [options]"},
+                                                                    {"-h", "Usage: vorrend-capture [options]"},
                                                                     {"--version", version},
                                                                     {"-V", version}};
     for (const auto& [flag, start] : cases) {
@@ -147,7 +147,7 @@ TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
         ASSERT_NE(lineEnd, std::string::npos) << shown;
         EXPECT_EQ(err.rfind("vorrend-capture: ", 0), 0u) << err;
         EXPECT_GT(lineEnd, std::strlen("vorrend-capture: ")) << shown;
-        EXPECT_EQ(err.find("usage: vorrend-capture", lineEnd), lineEnd + 1) << err;
+        EXPECT_EQ(err.find("Usage: vorrend-capture", lineEnd), lineEnd + 1) << err;
     }
     // Odd sizes are fine for pictures and folders of frames.
     CaptureOptions o;

@@ -123,11 +123,11 @@ TEST(DemoCommandLine, HelpVersionBadOptionsAndMissingDataGiveTheirExitCodes) {
         std::string out, err;  // how each begins; empty means empty
     };
     const std::vector<Case> cases = {
-        {{"--help"}, 0, "usage: vorrend [options]\n", ""},
+        {{"--help"}, 0, "Usage: vorrend [options]\n", ""},
         {{"--version"}, 0, std::string("vorrend ") + vorrendVersion + "\n", ""},
-        {{"--bogus"}, 2, "", "vorrend: The following argument was not expected: --bogus\nusage: vorrend"},
+        {{"--bogus"}, 2, "", "vorrend: The following argument was not expected: --bogus\nUsage: vorrend"},
         {{"--from", "145"}, 2, "", "vorrend: --from wants seconds"},
-        {{"--display", "1"}, 2, "", "vorrend: --display 1: no such screen; there is 1 screen (0)\nusage:"},
+        {{"--display", "1"}, 2, "", "vorrend: --display 1: no such screen; there is 1 screen (0)\nUsage:"},
         {{"--data", "absent"}, 1, "", "vorrend: --data absent: no such folder\n"},
     };
     for (const Case& c : cases) {

@@ -69,7 +69,12 @@ TEST(PlayerOptions, EachArgumentListGivesItsOptions) {
 
 TEST(PlayerOptions, HelpAndVersionEndWithZeroAndUsageErrorsWithTwo) {
     EXPECT_EQ(parse({"-h"}).code, 0);
-    EXPECT_EQ(parse({"--help"}).out.rfind("usage: vorrend [options]\n", 0), 0u);
+    // Laid out as GNU tools lay it out, for help2man's man page: the usage line, what
+    // the program does, the options as "-h, --help", the exit status last.
+    const std::string help = parse({"--help"}).out;
+    EXPECT_EQ(help.rfind("Usage: vorrend [options]\nPlays the demo", 0), 0u) << help;
+    EXPECT_LT(help.find("\n  -h, --help "), help.find("\nExit status: 0 ")) << help;
+    EXPECT_NE(help.find("\nExit status: 0 "), std::string::npos) << help;
     EXPECT_EQ(parse({"-V"}).out, std::string("vorrend ") + vorrendVersion + "\n");
     const std::vector<std::vector<const char*>> bad = {
         {"--bogus"},          {"stray"},
@@ -89,7 +94,7 @@ TEST(PlayerOptions, HelpAndVersionEndWithZeroAndUsageErrorsWithTwo) {
         EXPECT_EQ(p.out, "") << shown;
         const size_t lineEnd = p.err.find('\n');
         EXPECT_EQ(p.err.rfind("vorrend: ", 0), 0u) << p.err;
-        EXPECT_EQ(p.err.find("usage: vorrend [options]"), lineEnd + 1) << p.err;
+        EXPECT_EQ(p.err.find("Usage: vorrend [options]"), lineEnd + 1) << p.err;
     }
 }
 

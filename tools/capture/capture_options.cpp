@@ -52,7 +52,10 @@ void describe(CLI::App& app, Arguments* a) {
                      "frame-000001.png ... with soundtrack.wav, or a video encoded by ffmpeg. With\n"
                      "--time, --fps is the rate of the frames that lead up to the picture. Without\n"
                      "--data the data is data/ in the working directory, else the data installed\n"
-                     "with the program.");
+                     "with the program.",
+                     "0 when everything asked for is written; 1 when capturing fails\n"
+                     "(what it wrote is removed); 2 on a usage error; 130 after Ctrl+C, which keeps\n"
+                     "what was captured.");
     app.add_option("--out", a->out, "a folder, a .mp4, .mkv or .webm video, or with --time a .png")->type_name("PATH");
     app.add_option("--size", a->size, "picture size, 4:3 (default 640x480; even for videos)")->type_name("WxH");
     app.add_option("--fps", a->fps, "frames per second, whole or such as 60000/1001 (60)")->type_name("N");
