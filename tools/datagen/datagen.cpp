@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "datagen.h"
+#include "painters.h"
 
 namespace fs = std::filesystem;
 
@@ -90,6 +91,18 @@ bool generateDataSet(const std::string& dataDir, int threads, std::string* error
     if (!firstError.empty()) {
         if (error) *error = firstError;
         return false;
+    }
+    return true;
+}
+
+bool writeIcons(const std::string& folder, std::string* error) {
+    for (int size : iconSizes) {
+        const std::string side = std::to_string(size);
+        std::string why;
+        if (!writeFile(fs::path(folder) / (side + "x" + side) / "apps" / "vorrend.png", paint::paintIcon(size), &why)) {
+            if (error) *error = why;
+            return false;
+        }
     }
     return true;
 }

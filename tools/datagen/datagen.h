@@ -18,6 +18,11 @@ const std::vector<std::string>& dataManifest();
 // `threads` threads; the bytes do not depend on it. False with a reason on failure.
 bool generateDataSet(const std::string& dataDir, int threads, std::string* error);
 
+// The program's icon at each size, as an icon theme lays it out: under folder,
+// SIZExSIZE/apps/vorrend.png. False with a reason on failure.
+constexpr int iconSizes[] = {256, 48};
+bool writeIcons(const std::string& folder, std::string* error);
+
 // ---- meshes (mesh_gen.cpp; the ship in ship_model.cpp) ---------------------------------
 // Each returns the meshes of one EBR file, in file order, in model units. Models are
 // z-up; the scale factors and transforms of the scenes that draw them decide sizes.

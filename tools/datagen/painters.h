@@ -35,4 +35,8 @@ std::string paintSkjerm(), paintTreasureroom(), paintTreasure(), paintTg05();
 std::string paintMalstrom(double arms, double twist, Rgba deep, Rgba foam, uint32_t seed);
 std::string paintGreet(), paintCred();
 
+// ---- the program's icon (paint_icon.cpp) ---------------------------------------------
+// size x size pixels with transparency, no text.
+std::string paintIcon(int size);
+
 }  // namespace paint
