@@ -1,18 +1,15 @@
-// JPEG pictures to textures: libjpeg (API 62) decoding, a full mipmap chain.
-#include "assets/textures.h"
-
+// JPEG pictures decoded with libjpeg (API 62). texture_upload.cpp makes textures
+// of them.
 #include <cstddef>
 #include <cstdio>  // jpeglib.h needs size_t and FILE first
 
-#include <GL/gl.h>
-#include <GL/glu.h>
 #include <jpeglib.h>
 
-#include <algorithm>
 #include <csetjmp>
 #include <new>
 
 #include "assets/asset_io.h"
+#include "assets/textures.h"
 
 namespace {
 
@@ -110,45 +107,6 @@ bool decodeJpg(JpegDecoder* d, jpgImage* image, std::string* error) {
     return true;
 }
 
-// GLU's choice of mipmap size for a side: the nearest power of two (3 x 2^k and
-// above round up), halved until the GL takes it.
-int mipmapSide(int side, int maxSize) {
-    int power = 1;
-    for (uint32_t v = uint32_t(std::max(side, 1));; v >>= 1, power *= 2) {
-        if (v == 1) break;
-        if (v == 3) {
-            power *= 4;
-            break;
-        }
-    }
-    while (maxSize > 0 && power > maxSize) power /= 2;
-    return power;
-}
-
-// Level 0 at the power-of-two size GLU would choose, then the smaller levels, into
-// the bound texture.
-void uploadMipmaps(const jpgImage& image) {
-    // Rows are packed with no padding: any width must upload as it stands.
-    TightRowAlignment tightRows;
-    // gluBuild2DMipmaps picks the same power-of-two size, but when it rescales a
-    // picture itself the last row of level 0 comes out black; so rescale first
-    // (gluScaleImage gets it right) and let it only build the smaller levels.
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    int width = mipmapSide(int(image.width), maxSize), height = mipmapSide(image.height, maxSize);
-    const uint8_t* pixels = image.pixels.get();
-    std::unique_ptr<uint8_t[]> scaled;
-    if (width != int(image.width) || height != image.height) {
-        scaled.reset(new (std::nothrow) uint8_t[size_t(width) * size_t(height) * 3]);
-        if (scaled && gluScaleImage(GL_RGB, GLint(image.width), image.height, GL_UNSIGNED_BYTE, pixels, width, height,
-                                    GL_UNSIGNED_BYTE, scaled.get()) == 0)
-            pixels = scaled.get();
-        else
-            width = int(image.width), height = image.height;  // leave it to GLU after all
-    }
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-}
-
 }  // namespace
 
 std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error) {
@@ -182,19 +140,4 @@ std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error)
     std::fclose(file);
     if (!ok) return nullptr;
     return image;
-}
-
-bool loadJpgTexture(uint32_t* textures, const char* fileName, int slot, std::string* error) {
-    if (!fileName) return true;
-    std::unique_ptr<jpgImage> image = loadJpgImage(fileName, error);
-    if (!image) return false;
-    // Without a GL context (start-up could not make one) there is nothing to upload
-    // to, and GLU would crash asking for the GL version.
-    if (!glGetString(GL_VERSION)) return true;
-    glGenTextures(1, &textures[slot]);
-    glBindTexture(GL_TEXTURE_2D, textures[slot]);
-    uploadMipmaps(*image);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    return true;
 }

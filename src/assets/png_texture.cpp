@@ -1,9 +1,6 @@
-// PNG pictures to textures: libpng decoding (with gamma and power-of-two sides)
-// into level 0, and the prefetch that decodes the start-up's pictures on every core.
-#include "assets/textures.h"
-
+// PNG pictures decoded with libpng, and the prefetch that decodes the start-up's
+// pictures on every core. texture_upload.cpp makes textures of them.
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <png.h>
 
 #include <algorithm>
@@ -19,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "assets/asset_io.h"
+#include "assets/picture_decoding.h"
 
 namespace {
 
@@ -45,18 +42,9 @@ void pngError(png_structp png, png_const_charp message) {
 
 void pngWarning(png_structp, png_const_charp) {}
 
-// What libpng hands over: 8-bit RGB or RGBA rows, top row first, before gamma.
-struct DecodedPng {
-    png_uint_32 width = 0, height = 0;
-    int channels = 0;
-    double fileGamma = 0;  // 0: the file has no gAMA
-    std::unique_ptr<uint8_t[]> pixels;
-    std::unique_ptr<png_bytep[]> rows;
-};
-
 // Only libpng calls and plain data between setjmp and the end: the owners of the
-// buffers live in *out, outside this frame.
-bool readPng(PngSource* source, DecodedPng* out) {
+// buffers live in *out and *rows, outside this frame.
+bool readPng(PngSource* source, DecodedPicture* out, std::unique_ptr<png_bytep[]>* rows) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, source, pngError, pngWarning);
     if (!png) {
         std::snprintf(source->message, sizeof source->message, "out of memory");
@@ -71,7 +59,7 @@ bool readPng(PngSource* source, DecodedPng* out) {
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
         out->pixels.reset();
-        out->rows.reset();
+        rows->reset();
         return false;
     }
     png_set_read_fn(png, source, pngRead);
@@ -100,10 +88,10 @@ bool readPng(PngSource* source, DecodedPng* out) {
     if ((channels != 3 && channels != 4) || png_get_bit_depth(png, info) != 8 || rowBytes != size_t(width) * channels)
         png_error(png, "unexpected pixel layout");
     out->pixels.reset(new (std::nothrow) uint8_t[rowBytes * height]);
-    out->rows.reset(new (std::nothrow) png_bytep[height]);
-    if (!out->pixels || !out->rows) png_error(png, "out of memory");
-    for (png_uint_32 y = 0; y < height; ++y) out->rows[y] = out->pixels.get() + y * rowBytes;
-    png_read_image(png, out->rows.get());
+    rows->reset(new (std::nothrow) png_bytep[height]);
+    if (!out->pixels || !*rows) png_error(png, "out of memory");
+    for (png_uint_32 y = 0; y < height; ++y) (*rows)[y] = out->pixels.get() + y * rowBytes;
+    png_read_image(png, rows->get());
     // The chunks after the image data are not needed: a file cut after its last
     // row still gives its picture.
     png_destroy_read_struct(&png, &info, nullptr);
@@ -114,80 +102,18 @@ bool readPng(PngSource* source, DecodedPng* out) {
     return true;
 }
 
-// Screen gamma 2.2, divided by VIEWING_GAMMA when that holds a positive number.
-double screenGamma() {
-    double screen = 2.2;
-    if (const char* text = std::getenv("VIEWING_GAMMA")) {
-        char* end = nullptr;
-        double v = std::strtod(text, &end);
-        while (end && end != text && (*end == ' ' || *end == '\t' || *end == '\n')) ++end;
-        if (end != text && end && *end == 0 && v > 0 && std::isfinite(v)) screen = 2.2 / v;
-    }
-    return screen;
-}
-
-int powerOfTwoAtLeast(uint32_t n, int limit) {
-    int p = 1;
-    while (uint32_t(p) < n && p < limit) p *= 2;
-    return p;
-}
-
 }  // namespace
 
-bool decodePngForTexture(const uint8_t* bytes, size_t size, int maxTextureSize, pngPixels* out, std::string* error) {
-    std::string ignored;
-    if (!error) error = &ignored;
+bool decodePngPicture(const uint8_t* bytes, size_t size, DecodedPicture* out, std::string* error) {
     if (size < 8 || png_sig_cmp(bytes, 0, 8) != 0) {
         *error = "not a PNG file";
         return false;
     }
     PngSource source{bytes, size, 0, {}};
-    DecodedPng png;
-    if (!readPng(&source, &png)) {
+    std::unique_ptr<png_bytep[]> rows;
+    if (!readPng(&source, out, &rows)) {
         *error = source.message;
         return false;
-    }
-
-    // Gamma on the colour channels, never on alpha; skipped when it would change
-    // next to nothing.
-    double fileGamma = png.fileGamma > 0 ? png.fileGamma : 1 / 2.2;
-    double product = fileGamma * screenGamma();
-    const size_t pixelCount = size_t(png.width) * png.height;
-    if (std::fabs(product - 1.0) > 0.05) {
-        uint8_t table[256];
-        for (int c = 0; c < 256; ++c) table[c] = uint8_t(std::lround(255.0 * std::pow(c / 255.0, 1.0 / product)));
-        uint8_t* p = png.pixels.get();
-        for (size_t i = 0; i < pixelCount; ++i, p += png.channels) {
-            p[0] = table[p[0]];
-            p[1] = table[p[1]];
-            p[2] = table[p[2]];
-        }
-    }
-
-    // Power-of-two sides, each on its own, by nearest neighbour.
-    int limit = maxTextureSize > 0 ? maxTextureSize : 1 << 30;
-    int width = powerOfTwoAtLeast(png.width, limit), height = powerOfTwoAtLeast(png.height, limit);
-    out->width = width;
-    out->height = height;
-    out->components = png.channels;
-    if (uint32_t(width) == png.width && uint32_t(height) == png.height) {
-        out->data = std::move(png.pixels);
-        return true;
-    }
-    const int n = png.channels;
-    out->data.reset(new (std::nothrow) uint8_t[size_t(width) * size_t(height) * size_t(n)]);
-    if (!out->data) {
-        *error = "out of memory";
-        return false;
-    }
-    std::vector<uint32_t> sourceX(static_cast<size_t>(width));
-    for (int x = 0; x < width; ++x)
-        sourceX[x] = std::min(uint32_t(float(x) * float(png.width) / float(width)), png.width - 1);
-    for (int y = 0; y < height; ++y) {
-        uint32_t sy = std::min(uint32_t(float(y) * float(png.height) / float(height)), png.height - 1);
-        const uint8_t* from = png.pixels.get() + size_t(sy) * png.width * n;
-        uint8_t* to = out->data.get() + size_t(y) * width * n;
-        for (int x = 0; x < width; ++x) std::memcpy(to + size_t(x) * n, from + size_t(sourceX[x]) * n, size_t(n));
     }
     return true;
 }
@@ -195,21 +121,6 @@ bool decodePngForTexture(const uint8_t* bytes, size_t size, int maxTextureSize, 
 // ---- PNG prefetch -----------------------------------------------------------------
 
 namespace {
-
-bool readFile(const char* fileName, std::vector<uint8_t>* bytes, std::string* error) {
-    std::FILE* file = nullptr;
-    if (!openForReading(fileName, &file, error)) return false;
-    bool read = readWholeFile(file, bytes, error);
-    std::fclose(file);
-    return read;
-}
-
-// Read and decoded, or the reason why not.
-bool readPngForTexture(const char* fileName, int maxTextureSize, pngPixels* out, std::string* error) {
-    std::vector<uint8_t> bytes;
-    return readFile(fileName, &bytes, error) &&
-           decodePngForTexture(bytes.data(), bytes.size(), maxTextureSize, out, error);
-}
 
 // One file of the list: decoded by a worker, taken once by pngBind.
 struct PrefetchItem {
@@ -245,8 +156,9 @@ void prefetchWorker(PngPrefetch* p) {
     }
 }
 
-// The prefetched picture for a path, waiting for its worker: 1 decoded, 0 failed
-// (with the reason), -1 not in the list (or already taken: read the file again).
+}  // namespace
+
+// An already taken name counts as not prefetched: pngBind reads the file again.
 int takePrefetched(const char* fileName, pngPixels* out, std::string* error) {
     if (!prefetch || !fileName) return -1;
     for (PrefetchItem& item : prefetch->items) {
@@ -260,8 +172,6 @@ int takePrefetched(const char* fileName, pngPixels* out, std::string* error) {
     }
     return -1;
 }
-
-}  // namespace
 
 void startPngPrefetch(const char* const* fileNames, int count) {
     finishPngPrefetch();
@@ -287,40 +197,4 @@ void finishPngPrefetch() {
     for (std::thread& t : prefetch->workers) t.join();
     delete prefetch;
     prefetch = nullptr;
-}
-
-uint32_t pngBind(const char* fileName, int mipmap, int, void*, int wrap, int minFilter, int magFilter,
-                 std::string* error) {
-    std::string ignored;
-    if (!error) error = &ignored;
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    if (name == 0) {
-        *error = "no GL context to hold the texture";
-        return 0;
-    }
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-
-    pngPixels picture;
-    int prefetched = takePrefetched(fileName, &picture, error);
-    if (prefetched == 0) return 0;
-    if (prefetched < 0) {
-        GLint maxSize = 0;
-        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-        if (!readPngForTexture(fileName, maxSize, &picture, error)) return 0;
-    }
-
-    TightRowAlignment tightRows;
-    GLenum format = picture.components == 4 ? GL_RGBA : GL_RGB;
-    if (mipmap == 0)
-        glTexImage2D(GL_TEXTURE_2D, 0, picture.components, picture.width, picture.height, 0, format, GL_UNSIGNED_BYTE,
-                     picture.data.get());
-    else
-        gluBuild2DMipmaps(GL_TEXTURE_2D, picture.components, picture.width, picture.height, format, GL_UNSIGNED_BYTE,
-                          picture.data.get());
-    return name;
 }
