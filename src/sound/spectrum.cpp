@@ -1,18 +1,17 @@
 #include "sound/spectrum.h"
 
-#include <kiss_fftr.h>
-
 #include <algorithm>
 #include <cmath>
+
+#include "sound/real_fft.h"
 
 namespace {
 constexpr int fftSize = 512;
 
-struct FftPlan {
-    kiss_fftr_cfg config = kiss_fftr_alloc(fftSize, 0, nullptr, nullptr);
+struct Window {
     float window[fftSize];
     float windowSum = 0;
-    FftPlan() {
+    Window() {
         // Periodic Hann: its weights sum to exactly fftSize / 2, so a full-scale
         // constant lands on 1.0 and a bin-centred full-scale sine on 0.5.
         for (int n = 0; n < fftSize; ++n) {
@@ -20,26 +19,21 @@ struct FftPlan {
             windowSum += window[n];
         }
     }
-    ~FftPlan() { kiss_fftr_free(config); }
-    FftPlan(const FftPlan&) = delete;
-    FftPlan& operator=(const FftPlan&) = delete;
 };
-
-// kiss_fftr keeps scratch space in its plan, so each thread gets its own.
-FftPlan& plan() {
-    thread_local FftPlan perThread;
-    return perThread;
+const Window& hann() {
+    static const Window window;
+    return window;
 }
 }  // namespace
 
 void fft512Magnitudes(const float samples[512], float magnitudes[256]) {
-    FftPlan& p = plan();
-    kiss_fft_scalar windowed[fftSize];
-    for (int n = 0; n < fftSize; ++n) windowed[n] = samples[n] * p.window[n];
-    kiss_fft_cpx bins[fftSize / 2 + 1];
-    kiss_fftr(p.config, windowed, bins);
+    const Window& w = hann();
+    float windowed[fftSize];
+    for (int n = 0; n < fftSize; ++n) windowed[n] = samples[n] * w.window[n];
+    float real[fftSize / 2 + 1], imaginary[fftSize / 2 + 1];
+    realFft512(windowed, real, imaginary);
     for (int k = 0; k < fftSize / 2; ++k) {
-        float magnitude = std::hypot(bins[k].r, bins[k].i) / p.windowSum;
+        float magnitude = std::hypot(real[k], imaginary[k]) / w.windowSum;
         // Decoded audio may overshoot full scale a little; the scenes expect 0..1.
         magnitudes[k] = std::min(magnitude, 1.0f);
     }
