@@ -1,0 +1,140 @@
+// Pictures decoded with stb_image, for the web build; the native program keeps
+// libjpeg and libpng. The texture code takes the same jpgImage and DecodedPicture
+// from either. There are no threads on the page: nothing is prefetched.
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "assets/asset_io.h"
+#include "assets/picture_decoding.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_PNG
+#define STBI_NO_STDIO
+#define STBI_FAILURE_USERMSG  // the reasons in words, not codes
+#include <stb_image.h>
+
+namespace {
+
+uint32_t bigEndian32(const uint8_t* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+// What stb_image does not say about a PNG file: whether it is transparent (an alpha
+// channel or a tRNS chunk) and its gAMA, read from the chunks before the image data.
+struct PngFacts {
+    uint32_t width = 0, height = 0;
+    bool transparent = false;
+    double gamma = 0;
+};
+
+bool readPngFacts(const uint8_t* bytes, size_t size, PngFacts* facts, std::string* error) {
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (size < 8 || !std::equal(signature, signature + 8, bytes)) {
+        *error = "not a PNG file";
+        return false;
+    }
+    for (size_t at = 8; at + 8 <= size;) {
+        const uint32_t length = bigEndian32(bytes + at);
+        const uint8_t* type = bytes + at + 4;
+        const uint8_t* data = bytes + at + 8;
+        if (length > size - at - 8) break;  // a cut chunk: the decoder says what is wrong
+        auto is = [&](const char* name) { return std::equal(name, name + 4, reinterpret_cast<const char*>(type)); };
+        if (is("IHDR") && length >= 13) {
+            facts->width = bigEndian32(data);
+            facts->height = bigEndian32(data + 4);
+            const uint8_t colourType = data[9];
+            facts->transparent = colourType == 4 || colourType == 6;  // grey or colour with alpha
+        } else if (is("tRNS")) {
+            facts->transparent = true;
+        } else if (is("gAMA") && length >= 4) {
+            facts->gamma = bigEndian32(data) / 100000.0;
+        } else if (is("IDAT")) {
+            break;
+        }
+        at += size_t(length) + 12;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error) {
+    std::string ignored;
+    if (!error) error = &ignored;
+    if (size == 0) {
+        *error = "empty file";
+        return nullptr;
+    }
+    int width = 0, height = 0, components = 0;
+    if (!stbi_info_from_memory(bytes, int(size), &width, &height, &components)) {
+        *error = stbi_failure_reason();
+        return nullptr;
+    }
+    if (components != 1 && components != 3) {
+        *error = "unsupported colour space (only grey and colour JPEG pictures are supported)";
+        return nullptr;
+    }
+    if (uint64_t(width) * uint64_t(height) > maxPicturePixels) {
+        *error = "picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels is too large";
+        return nullptr;
+    }
+    // Grey comes out as R = G = B: the texture is always RGB.
+    stbi_uc* pixels = stbi_load_from_memory(bytes, int(size), &width, &height, &components, 3);
+    if (!pixels) {
+        *error = stbi_failure_reason();
+        return nullptr;
+    }
+    auto image = std::make_unique<jpgImage>();
+    image->width = uint32_t(width);
+    image->height = height;
+    image->rowSpan = 3 * width;
+    const size_t bytesOut = size_t(image->rowSpan) * size_t(height);
+    image->pixels.reset(new uint8_t[bytesOut]);
+    std::copy(pixels, pixels + bytesOut, image->pixels.get());
+    stbi_image_free(pixels);
+    return image;
+}
+
+std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error) {
+    std::string ignored;
+    if (!error) error = &ignored;
+    std::FILE* file = nullptr;
+    if (!openForReading(fileName, &file, error)) return nullptr;
+    std::vector<uint8_t> bytes;
+    const bool read = readWholeFile(file, &bytes, error);
+    std::fclose(file);
+    return read ? decodeJpgMemory(bytes.data(), bytes.size(), error) : nullptr;
+}
+
+bool decodePngPicture(const uint8_t* bytes, size_t size, DecodedPicture* out, std::string* error) {
+    PngFacts facts;
+    if (!readPngFacts(bytes, size, &facts, error)) return false;
+    if (uint64_t(facts.width) * facts.height > maxPicturePixels) {
+        *error = "picture too large";
+        return false;
+    }
+    const int channels = facts.transparent ? 4 : 3;
+    int width = 0, height = 0, inFile = 0;
+    // Palettes and grey are expanded to RGB, tRNS becomes alpha, 16-bit samples are
+    // cut to their high byte (libpng rounds them: at most one step apart).
+    stbi_uc* pixels = stbi_load_from_memory(bytes, int(size), &width, &height, &inFile, channels);
+    if (!pixels) {
+        *error = stbi_failure_reason();
+        return false;
+    }
+    out->width = uint32_t(width);
+    out->height = uint32_t(height);
+    out->channels = channels;
+    out->fileGamma = facts.gamma > 0 ? facts.gamma : 0;
+    const size_t bytesOut = size_t(width) * size_t(height) * size_t(channels);
+    out->pixels.reset(new uint8_t[bytesOut]);
+    std::copy(pixels, pixels + bytesOut, out->pixels.get());
+    stbi_image_free(pixels);
+    return true;
+}
+
+void startPngPrefetch(const char* const*, int) {}
+void finishPngPrefetch() {}
+int takePrefetched(const char*, pngPixels*, std::string*) { return -1; }
