@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, playing, capturing and testing need.
 # The README, CI and the test set-up all call this one script.
-#   scripts/install-deps.sh          install them (as root, or through sudo)
-#   scripts/install-deps.sh --list   print them on one line, for whoever installs them
+#   scripts/install-deps.sh          the native program, its tools and tests (as root, or through sudo)
+#   scripts/install-deps.sh --web    also the web page's build and its browser tests
+#   scripts/install-deps.sh --list   print them on one line instead, for whoever installs them
 set -euo pipefail
 packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config git clang-format
   # the demo: window, GL, sound (ALSA kept quiet without a card), pictures, options
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libasound2-dev
-  libjpeg62-turbo-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev libkissfft-dev libcli11-dev
+  libjpeg62-turbo-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev libkissfft-dev libcli11-dev libstb-dev
   # the data generator
   libcairo2-dev libpango1.0-dev fonts-dejavu-core
   # capture to video
@@ -22,11 +23,19 @@ packages=(
   # end-to-end tests: Xlib for screenshots, fonts for message boxes on Xvfb
   libx11-dev xfonts-base
 )
-case "${1:-}" in
-  --list) echo "${packages[*]}"; exit 0 ;;
-  "") ;;
-  *) echo "install-deps.sh: unknown option '$1'; usage: scripts/install-deps.sh [--list]" >&2; exit 2 ;;
-esac
+web_packages=(
+  # the page: the compiler, and headless Chromium with Node to drive it in the tests
+  emscripten nodejs chromium
+)
+list=0
+for arg in "$@"; do
+  case "$arg" in
+  --list) list=1 ;;
+  --web) packages+=("${web_packages[@]}") ;;
+  *) echo "install-deps.sh: unknown option '$arg'; usage: scripts/install-deps.sh [--web] [--list]" >&2; exit 2 ;;
+  esac
+done
+if [ "$list" = 1 ]; then echo "${packages[*]}"; exit 0; fi
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then
   if ! command -v sudo >/dev/null; then
