@@ -1,0 +1,221 @@
+// The web page (scripts/web.sh builds it into build-web/) in headless Chromium on
+// SwiftShader, driven by page_driver.mjs: its pictures against vorrend-capture's on
+// the same data, its spectrum against the native FFT's, and a show that plays from a
+// key to its end card by itself. No page built: the tests are skipped, unless
+// VORREND_WEB_REQUIRED=1 (the test script) makes that a failure.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "capture.h"
+#include "capture_cli.h"
+#include "gl_test.h"
+#include "runtime/manifest.h"
+#include "runtime/timeline_table.h"
+
+namespace {
+
+const std::string pageDir = VORREND_PAGE_DIR;
+
+bool pageBuilt() { return std::ifstream(pageDir + "/vorrend.html").good(); }
+
+#define REQUIRE_PAGE()                                                                    \
+    do {                                                                                  \
+        if (pageBuilt()) break;                                                           \
+        const char* required = std::getenv("VORREND_WEB_REQUIRED");                       \
+        if (required && std::string(required) == "1") FAIL() << "no page in " << pageDir; \
+        GTEST_SKIP() << "no page in " << pageDir << ": scripts/web.sh builds it";         \
+    } while (0)
+
+// What a run of the driver reported.
+struct PageRun {
+    ProcessResult process;
+    std::map<std::string, std::string> values;  // as JSON
+    std::vector<std::string> complaints;        // console errors, exceptions, files the page lacked
+};
+
+PageRun drive(const std::string& steps, const ScratchDir& out) {
+    out.write("steps.json", steps);
+    PageRun run;
+    run.process =
+        runProgram({findProgram("node"), VORREND_PAGE_DRIVER, pageDir, out.path(), out.file("steps.json")}, out.path());
+    std::ifstream report(out.file("report"));
+    for (std::string line; std::getline(report, line);) {
+        std::istringstream words(line);
+        std::string kind, first;
+        words >> kind >> first;
+        std::string rest;
+        std::getline(words, rest);
+        if (kind == "value") run.values[first] = rest.empty() ? rest : rest.substr(1);
+        if (kind == "missing" || (kind == "console" && (first == "error" || first == "exception" || first == "assert")))
+            run.complaints.push_back(line);
+    }
+    return run;
+}
+
+std::vector<double> numbers(const std::string& json) {
+    std::vector<double> list;
+    std::string text = json;
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '[' || c == ']' || c == ','; }, ' ');
+    std::istringstream in(text);
+    for (double v; in >> v;) list.push_back(v);
+    return list;
+}
+
+// The picture the page left at ?time=T, as RGBA from the bottom row up (GL's order).
+const char* savePicture =
+    "(() => { const b = Module.vorrend.picture.rgba; let s = ''; for (let i = 0; i < b.length; i += 32768) "
+    "s += String.fromCharCode.apply(null, b.subarray(i, i + 32768)); return btoa(s); })()";
+
+std::string pictureSteps(double time, const std::string& file) {
+    return "{\"open\": \"vorrend.html?time=" + timeText(time) +
+           "\"}, {\"wait\": \"Module.vorrend.picture !== undefined\", \"seconds\": 60}, {\"save\": \"" + file +
+           "\", \"js\": \"" + savePicture + "\"}";
+}
+
+struct Difference {
+    double mean = 0;    // over every channel of every pixel, in levels of 255
+    double over32 = 0;  // share of pixels with a channel more than 32 levels off
+    int worst = 0, worstX = 0, worstY = 0;
+};
+
+Difference compare(const Picture& native, const std::vector<uint8_t>& rgbaBottomUp) {
+    Difference d;
+    const int w = native.width, h = native.height;
+    int64_t sum = 0, over = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* n = &native.rgb[(size_t(y) * w + x) * 3];
+            const uint8_t* p = &rgbaBottomUp[(size_t(h - 1 - y) * w + x) * 4];
+            int most = 0;
+            for (int c = 0; c < 3; ++c) {
+                const int delta = std::abs(int(n[c]) - int(p[c]));
+                sum += delta;
+                most = std::max(most, delta);
+            }
+            over += most > 32;
+            if (most > d.worst) d.worst = most, d.worstX = x, d.worstY = y;
+        }
+    d.mean = double(sum) / (double(w) * h * 3);
+    d.over32 = double(over) / (double(w) * h);
+    return d;
+}
+
+TEST(WebPage, PicturesMatchTheCaptureToolAcrossEveryScene) {
+    REQUIRE_PAGE();
+    // The middle of every scene's window and more: the Opening's flicker, the
+    // Gallery's fade, both Ship passages and their cameras, a frame on a bound.
+    std::vector<double> times;
+    for (const TimelineWindow& window : timeline) times.push_back(std::round((window.from + window.to) / 2 * 4) / 4);
+    for (double t : {0.25, 33.5, 40.0, 95.0, 131.0, 144.0}) times.push_back(t);
+    times.push_back(double(timeline[2].from));  // 35: on a bound, the last frame before it shows
+    ScratchDir out;
+    std::string steps = "[";
+    std::vector<std::vector<std::string>> captures;
+    for (double t : times) {
+        steps += (steps.size() > 1 ? ", " : "") + pictureSteps(t, "web-" + timeText(t) + ".rgba");
+        captures.push_back({"--time", timeText(t), "--out", out.file("native-" + timeText(t) + ".png")});
+    }
+    PageRun run = drive(steps + "]", out);
+    ASSERT_EQ(run.process.exitCode, 0) << run.process.errorText;
+    EXPECT_TRUE(run.complaints.empty()) << run.complaints.front();
+    std::vector<ProcessResult> native = runCaptures(captures, pageDir);
+    for (size_t i = 0; i < times.size(); ++i) {
+        const std::string t = timeText(times[i]);
+        ASSERT_EQ(native[i].exitCode, 0) << native[i].errorText;
+        Picture picture;
+        ASSERT_TRUE(readPngFile(out.file("native-" + t + ".png"), &picture)) << t;
+        std::ifstream webFile(out.file("web-" + t + ".rgba"), std::ios::binary);
+        std::vector<uint8_t> web((std::istreambuf_iterator<char>(webFile)), std::istreambuf_iterator<char>());
+        ASSERT_EQ(web.size(), size_t(picture.width) * picture.height * 4) << t;
+        const Difference d = compare(picture, web);
+        // Texture filtering, edges and the wireframe's lines land a little
+        // differently on SwiftShader than on Mesa: a few pixels far off, the
+        // picture as a whole within a level.
+        std::printf("t = %s s: mean difference %.3f, %.3f%% of pixels over 32 levels, worst %d at (%d, %d)\n",
+                    t.c_str(), d.mean, 100 * d.over32, d.worst, d.worstX, d.worstY);
+        EXPECT_LT(d.mean, 0.6) << t;
+        EXPECT_LT(d.over32, 0.003) << t;
+    }
+}
+
+TEST(WebPage, SpectrumAtAKickMatchesTheNativeFft) {
+    REQUIRE_PAGE();
+    // The loudest lowest bin in the Treasure room's window, whose blobs jump with it,
+    // on the capture's frame grid: a kick.
+    Soundtrack sound;
+    std::string why;
+    ASSERT_TRUE(openSoundtrack(pageDir + "/" + dataPath(soundtrackFile), &sound, &why)) << why;
+    const FrameRate fps;
+    const TimelineWindow& room = windowOf(Scene::treasureRoom);
+    double kick = 0;
+    float native[256], loudest = -1;
+    for (int64_t k = int64_t(room.from * fps.value()) + 1; fps.seconds(k) < room.to; ++k) {
+        spectrumAt(sound, musicSecondsAt(fps, fps.seconds(k)), native);
+        if (native[0] > loudest) loudest = native[0], kick = fps.seconds(k);
+    }
+    spectrumAt(sound, musicSecondsAt(fps, kick), native);
+    ASSERT_GT(native[0], 0.05f) << "no kick in the soundtrack";
+    ScratchDir out;
+    PageRun run = drive("[{\"open\": \"vorrend.html?time=" + timeText(kick) +
+                            "\"}, {\"wait\": \"Module.vorrend.spectrum !== undefined\", \"seconds\": 60},"
+                            " {\"value\": \"spectrum\", \"js\": \"Array.from(Module.vorrend.spectrum)\"}]",
+                        out);
+    ASSERT_EQ(run.process.exitCode, 0) << run.process.errorText;
+    EXPECT_TRUE(run.complaints.empty()) << run.complaints.front();
+    const std::vector<double> web = numbers(run.values["spectrum"]);
+    ASSERT_EQ(web.size(), 256u);
+    // The browser decodes the Ogg file with its own Vorbis decoder, and the page's
+    // FFT is kissfft's header form: the same bins to a small fraction of the kick.
+    double worst = 0;
+    int worstBin = 0;
+    for (int k = 0; k < 256; ++k)
+        if (std::fabs(web[k] - native[k]) > worst) worst = std::fabs(web[k] - native[k]), worstBin = k;
+    std::printf("kick at %s s: bin 0 %.6f natively, %.6f on the page; largest difference %.2g at bin %d\n",
+                timeText(kick).c_str(), native[0], web[0], worst, worstBin);
+    EXPECT_LT(worst, 1e-3);
+}
+
+TEST(WebPage, AKeyStartsTheShowWhichEndsOnItsEndCardByItselfOrOnEscape) {
+    REQUIRE_PAGE();
+    ScratchDir out;
+    // From 140 s: five seconds to the end of the show. Then Enter plays it again from
+    // there, and Escape ends it at once.
+    PageRun run = drive(R"steps([
+        {"open": "vorrend.html?from=140"},
+        {"wait": "!document.getElementById('start').hidden", "seconds": 60},
+        {"sleep": 0.5},
+        {"value": "framesBeforeKey", "js": "Module.vorrend.frames"},
+        {"key": "a"},
+        {"wait": "!document.getElementById('end').hidden", "seconds": 60},
+        {"value": "ended", "js": "(window.endedAt = Module.vorrend.frames, [Module.vorrend.frames, Module.vorrend.time, Module.vorrend.startedFrom])"},
+        {"key": "Enter"},
+        {"wait": "document.getElementById('end').hidden && Module.vorrend.frames > window.endedAt + 2", "seconds": 60},
+        {"key": "Escape"},
+        {"wait": "!document.getElementById('end').hidden", "seconds": 30},
+        {"value": "escaped", "js": "[Module.vorrend.frames, Module.vorrend.time]"}
+    ])steps",
+                        out);
+    ASSERT_EQ(run.process.exitCode, 0) << run.process.errorText;
+    EXPECT_TRUE(run.complaints.empty()) << run.complaints.front();
+    EXPECT_EQ(run.values["framesBeforeKey"], "0");  // nothing plays before the viewer asks
+    const std::vector<double> ended = numbers(run.values["ended"]), escaped = numbers(run.values["escaped"]);
+    ASSERT_EQ(ended.size(), 3u);
+    ASSERT_EQ(escaped.size(), 2u);
+    EXPECT_GT(ended[0], 10) << "frames played";
+    EXPECT_GT(ended[1], double(showEnd)) << "the last frame, which asks to quit";
+    EXPECT_LT(ended[1], double(showEnd) + 1);
+    EXPECT_EQ(ended[2], 140) << "where the music started";
+    EXPECT_GT(escaped[0], ended[0] + 2);
+    EXPECT_LT(escaped[1], double(showEnd)) << "Escape ended it before the end";
+}
+
+}  // namespace
