@@ -3,8 +3,8 @@
 // fetches the data folder beside the page into the program's file system (so the
 // program reads "data/..." as it does from its working folder natively), and the
 // soundtrack on Web Audio. The C++ side calls these through EM_JS in
-// src/platform/*_web.cpp. What the tests read is here too: frames, time, picture,
-// spectrum, startedFrom.
+// src/platform/*_web.cpp. What the tests and benchmarks read is here too: frames,
+// time, workMs, picture, spectrum, startedFrom, startCardAt.
 Module.canvas = document.getElementById('canvas');
 Module.print = (text) => console.log(text);
 Module.printErr = (text) => console.error(text);  // the program's stderr says only what went wrong
@@ -12,6 +12,7 @@ Module.printErr = (text) => console.error(text);  // the program's stderr says o
 Module.vorrend = {
   frames: 0,
   time: 0,
+  workMs: 0,
   sounds: {},  // decoded soundtracks by path
   rate: 44100,
   audio: null,
@@ -163,9 +164,12 @@ Module.vorrend = {
 
   // ---- what the tests read ---------------------------------------------------------
 
-  countFrame(time) {
+  // Frames drawn, the last one's demoTime, and the time the program spent issuing
+  // them (the browser then draws them, on SwiftShader in another process).
+  countFrame(time, workMs) {
     ++this.frames;
     this.time = time;
+    this.workMs += workMs;
   },
 
   leavePicture(rgba, width, height, spectrum) {

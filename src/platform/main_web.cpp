@@ -47,7 +47,7 @@ EM_JS(void, fetchDataFiles, (const char* const* paths, int count, const char* so
 EM_JS(void, leavePicture, (const unsigned char* rgba, int width, int height, const float* spectrum), {
     Module.vorrend.leavePicture(rgba, width, height, spectrum);
 });
-EM_JS(void, countFrame, (float time), { Module.vorrend.countFrame(time); });
+EM_JS(void, countFrame, (float time, double workMs), { Module.vorrend.countFrame(time, workMs); });
 // clang-format on
 
 // Every file the show reads, each once, and the soundtrack among them.
@@ -91,8 +91,9 @@ void playFrame() {
     int code = 0;
     for (DemoEventKind event; (event = peekDemoEvent(&code)) != DemoEventKind::none;)
         if (event == DemoEventKind::quit) return endShow();
+    const double started = emscripten_get_now();
     renderFrame();
-    countFrame(demoTime);
+    countFrame(demoTime, emscripten_get_now() - started);
 }
 
 // The music set up as the native loop sets it up, playing from `startAt`; the state
