@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs every test: the normal build, then the
-# unit tests under AddressSanitizer and UndefinedBehaviorSanitizer, then a short run
-# of each fuzzer. Tests that need a window start their own virtual display.
+# Installs what is needed, builds, and runs every test: the normal build with the web
+# page (whose tests load it in headless Chromium), then the unit tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then a short run of each fuzzer.
+# Tests that need a window start their own virtual display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-[ "${VORREND_SKIP_INSTALL:-0}" = 1 ] || scripts/install-deps.sh
+[ "${VORREND_SKIP_INSTALL:-0}" = 1 ] || scripts/install-deps.sh --web
 scripts/format.sh --check
 jobs=$(nproc)
 log=$(mktemp)
@@ -12,7 +13,9 @@ trap 'rm -f "$log"' EXIT
 
 cmake --preset default
 cmake --build --preset default -j "$jobs"
-ctest --preset default -j "$jobs" 2>&1 | tee -a "$log"
+VORREND_SKIP_INSTALL=1 scripts/web.sh
+# Without the page the web tests would skip; here they must run.
+VORREND_WEB_REQUIRED=1 ctest --preset default -j "$jobs" 2>&1 | tee -a "$log"
 
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
