@@ -8,6 +8,10 @@
 Module.canvas = document.getElementById('canvas');
 Module.print = (text) => console.log(text);
 Module.printErr = (text) => console.error(text);  // the program's stderr says only what went wrong
+Module.onAbort = (what) => {
+  Module.vorrend.message(`The program stopped: ${what}`);
+  Module.vorrend.showCard(4);
+};
 
 Module.vorrend = {
   frames: 0,
@@ -44,6 +48,15 @@ Module.vorrend = {
       if (!event.repeat) Module._vorrendKey(event.key == 'Escape' ? 1 : event.key == 'Enter' ? 2 : 0);
     });
     window.addEventListener('resize', () => Module._vorrendResized());
+    // While the show plays, the cursor and the full-screen button fade out when the
+    // mouse rests.
+    const stage = document.getElementById('stage');
+    let resting = 0;
+    stage.addEventListener('mousemove', () => {
+      stage.classList.remove('idle');
+      clearTimeout(resting);
+      resting = setTimeout(() => stage.classList.add('idle'), 2000);
+    });
     document.getElementById('start').addEventListener('click', () => Module._vorrendKey(0));
     document.getElementById('again').addEventListener('click', () => Module._vorrendKey(2));
     document.getElementById('fullscreen').addEventListener('click', () => {
@@ -53,13 +66,24 @@ Module.vorrend = {
     });
   },
 
-  showCard(card, text) {
+  showCard(card) {
     const names = ['loading', 'start', 'show', 'end', 'failure'];
     for (const name of names)
       if (name != 'show') document.getElementById(name).hidden = name != names[card];
-    if (text) document.getElementById('failure-text').textContent = text;
-    document.getElementById('stage').classList.toggle('playing', names[card] == 'show');
+    const stage = document.getElementById('stage');
+    stage.classList.toggle('playing', names[card] == 'show');
+    stage.classList.add('idle');
     if (names[card] == 'start') this.startCardAt = performance.now();
+  },
+
+  // A message box of the program's: the page cannot wait on it, so it stays on the
+  // start card (or the failure card, when the demo cannot go on).
+  message(text) {
+    for (const notes of document.querySelectorAll('.notes')) {
+      const line = document.createElement('p');
+      line.textContent = text;
+      notes.appendChild(line);
+    }
   },
 
   leaveFullScreen() {
@@ -90,7 +114,16 @@ Module.vorrend = {
         progress.textContent = `Loading… ${++arrived} of ${list.length}`;
       }
     };
-    Promise.all(list.map(fetchOne)).then(() => Module._vorrendDataLoaded());
+    Promise.all(list.map(fetchOne)).then(() => {
+      try {
+        Module._vorrendDataLoaded();
+      } catch (error) {
+        // The program ended itself (a picture it cannot do without): its message is
+        // already on the page.
+        if (!(error instanceof ExitStatus)) throw error;
+        this.showCard(4);
+      }
+    });
   },
 
   // ---- the soundtrack ------------------------------------------------------------

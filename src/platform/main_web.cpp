@@ -100,6 +100,7 @@ void playFrame() {
 // and the picture at `startAt` from the frame plan; the clock from there.
 void beginShow() {
     restoreStartupState();
+    fitPictureToPage();  // the page may have changed size since start-up
     std::fill(std::begin(musicSpectrum), std::end(musicSpectrum), 0.0f);
     while (peekDemoEvent(nullptr) != DemoEventKind::none) {
     }
@@ -134,7 +135,7 @@ void endShow() {
 
 extern "C" EMSCRIPTEN_KEEPALIVE void vorrendDataLoaded() {
     loadAssets(pageWindow);
-    if (!glContext) return;  // the failure card says why
+    if (!glContext) return showPageCard(PageCard::failure);  // its note says why
     saveStartupState();
     BASS_Init(1, 44100, 0, mainWindow, nullptr);
     musicStream = BASS_StreamCreateFile(false, dataPath(soundtrackFile).c_str(), 0, 0, 0);

@@ -6,9 +6,13 @@
 enum class PageCard { loading, start, none, end, failure };
 
 void showPageCard(PageCard card);
-// Shows that card over the canvas (none: the show itself, the cursor hidden).
+// Shows that card over the canvas (none: the show itself). Message boxes shown so
+// far stay on the start and failure cards as notes.
 
 void leavePageFullScreen();
+
+void fitPictureToPage();
+// The picture, its viewport and scissor fitted to the canvas as the page now is.
 
 void setPageRequests(void (*start)(), void (*playAgain)());
 // start runs on a click or a key (Escape aside) while the start card shows;

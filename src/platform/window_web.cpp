@@ -1,12 +1,13 @@
 // The demo's window in a web page: the page's canvas with a WebGL 2 context made
 // through EGL, the 4:3 picture centred on black in it, and an event queue of our
-// own fed by the page's key listener. Message boxes become the page's failure card.
+// own fed by the page's key listener. Message boxes become notes on the page's cards.
 #include <EGL/egl.h>
 #include <GL/gl.h>
 #include <emscripten.h>
 
 #include <cstdio>
 #include <deque>
+#include <string>
 
 #include "platform/web_page.h"
 #include "platform/webgl/fixed_function.h"
@@ -29,9 +30,8 @@ void (*onPlayAgain)() = nullptr;
 // clang-format off
 EM_JS(void, sizeCanvasToPage, (int* width, int* height), { Module.vorrend.sizeCanvas(width, height); });
 EM_JS(void, listenToPage, (const char* title), { Module.vorrend.listen(UTF8ToString(title)); });
-EM_JS(void, showCardElement, (int card, const char* text), {
-    Module.vorrend.showCard(card, text ? UTF8ToString(text) : null);
-});
+EM_JS(void, showCardElement, (int card), { Module.vorrend.showCard(card); });
+EM_JS(void, showMessageOnPage, (const char* text), { Module.vorrend.message(UTF8ToString(text)); });
 EM_JS(void, leaveFullScreenOfPage, (), { Module.vorrend.leaveFullScreen(); });
 // clang-format on
 
@@ -72,11 +72,13 @@ EMSCRIPTEN_KEEPALIVE void vorrendKey(int which) {  // 1 Escape, 2 Enter, 0 any o
 EMSCRIPTEN_KEEPALIVE void vorrendResized() { placePicture(); }
 }
 
+void fitPictureToPage() { placePicture(); }
+
 void leavePageFullScreen() { leaveFullScreenOfPage(); }
 
 void showPageCard(PageCard card) {
     shownCard = card;
-    showCardElement(int(card), nullptr);
+    showCardElement(int(card));
 }
 
 void setPageRequests(void (*start)(), void (*playAgain)()) {
@@ -116,7 +118,7 @@ bool createGLContext(int, int) {
     }
     if (w.surface == EGL_NO_SURFACE || w.context == EGL_NO_CONTEXT ||
         !eglMakeCurrent(w.display, w.surface, w.surface, w.context)) {
-        showMessageBox("ChoosePixelFormat failed", "Error");
+        showMessageBox("ChoosePixelFormat failed: this browser gives the page no WebGL 2", "Error");
         postQuitMessage(0);
         return false;
     }
@@ -146,6 +148,5 @@ DemoEventKind peekDemoEvent(int* quitCode) {
 
 void showMessageBox(const char* text, const char* caption) {
     std::fprintf(stderr, "%s: %s\n", caption, text);  // the browser's console
-    shownCard = PageCard::failure;
-    showCardElement(int(PageCard::failure), text);
+    showMessageOnPage((std::string(caption) + ": " + text).c_str());
 }

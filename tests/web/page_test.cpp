@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -41,11 +42,11 @@ struct PageRun {
     std::vector<std::string> complaints;        // console errors, exceptions, files the page lacked
 };
 
-PageRun drive(const std::string& steps, const ScratchDir& out) {
+PageRun drive(const std::string& steps, const ScratchDir& out, const std::string& folder = pageDir) {
     out.write("steps.json", steps);
     PageRun run;
     run.process =
-        runProgram({findProgram("node"), VORREND_PAGE_DRIVER, pageDir, out.path(), out.file("steps.json")}, out.path());
+        runProgram({findProgram("node"), VORREND_PAGE_DRIVER, folder, out.path(), out.file("steps.json")}, out.path());
     std::ifstream report(out.file("report"));
     for (std::string line; std::getline(report, line);) {
         std::istringstream words(line);
@@ -216,6 +217,34 @@ TEST(WebPage, AKeyStartsTheShowWhichEndsOnItsEndCardByItselfOrOnEscape) {
     EXPECT_EQ(ended[2], 140) << "where the music started";
     EXPECT_GT(escaped[0], ended[0] + 2);
     EXPECT_LT(escaped[1], double(showEnd)) << "Escape ended it before the end";
+}
+
+TEST(WebPage, MissingFilesAreToldOnTheCards) {
+    REQUIRE_PAGE();
+    // A message box cannot wait on a page: its text stays on the card that follows.
+    struct Case {
+        const char* file;  // taken out of the data folder
+        const char* card;  // where the page stops
+        const char* note;
+    } cases[] = {
+        {"objects/vann.ebr", "start", "Unable to open object file data/objects/vann.ebr"},  // the show goes on
+        {"pic/lyn.jpg", "failure", "Unable to load JPG File!"},                             // it cannot
+    };
+    for (const Case& c : cases) {
+        ScratchDir page, out;
+        std::filesystem::copy(pageDir, page.path(), std::filesystem::copy_options::recursive);
+        std::filesystem::remove(page.file("data/" + std::string(c.file)));
+        PageRun run = drive(R"steps([
+            {"open": "vorrend.html"},
+            {"wait": "!document.getElementById('start').hidden || !document.getElementById('failure').hidden"},
+            {"value": "card", "js": "document.getElementById('start').hidden ? 'failure' : 'start'"},
+            {"value": "note", "js": "document.querySelector('.notes').textContent"}
+        ])steps",
+                            out, page.path());
+        ASSERT_EQ(run.process.exitCode, 0) << c.file << ": " << run.process.errorText;
+        EXPECT_EQ(run.values["card"], "\"" + std::string(c.card) + "\"") << c.file;
+        EXPECT_NE(run.values["note"].find(c.note), std::string::npos) << c.file << ": " << run.values["note"];
+    }
 }
 
 }  // namespace
