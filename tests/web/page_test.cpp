@@ -1,117 +1,37 @@
 // The web page (scripts/web.sh builds it into build-web/) in headless Chromium on
 // SwiftShader, driven by page_driver.mjs: its pictures against vorrend-capture's on
 // the same data, its spectrum against the native FFT's, and a show that plays from a
-// key to its end card by itself. No page built: the tests are skipped, unless
-// VORREND_WEB_REQUIRED=1 (the test script) makes that a failure.
-#include <gtest/gtest.h>
-
+// key to its end card by itself.
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "capture.h"
-#include "capture_cli.h"
-#include "gl_test.h"
+#include "page_driving.h"
 #include "runtime/manifest.h"
 #include "runtime/timeline_table.h"
 
 namespace {
 
-const std::string pageDir = VORREND_PAGE_DIR;
-
-bool pageBuilt() { return std::ifstream(pageDir + "/vorrend.html").good(); }
-
-#define REQUIRE_PAGE()                                                                    \
-    do {                                                                                  \
-        if (pageBuilt()) break;                                                           \
-        const char* required = std::getenv("VORREND_WEB_REQUIRED");                       \
-        if (required && std::string(required) == "1") FAIL() << "no page in " << pageDir; \
-        GTEST_SKIP() << "no page in " << pageDir << ": scripts/web.sh builds it";         \
-    } while (0)
-
-// What a run of the driver reported.
-struct PageRun {
-    ProcessResult process;
-    std::map<std::string, std::string> values;  // as JSON
-    std::vector<std::string> complaints;        // console errors, exceptions, files the page lacked
-};
-
-PageRun drive(const std::string& steps, const ScratchDir& out, const std::string& folder = pageDir) {
-    out.write("steps.json", steps);
-    PageRun run;
-    run.process =
-        runProgram({findProgram("node"), VORREND_PAGE_DRIVER, folder, out.path(), out.file("steps.json")}, out.path());
-    std::ifstream report(out.file("report"));
-    for (std::string line; std::getline(report, line);) {
-        std::istringstream words(line);
-        std::string kind, first;
-        words >> kind >> first;
-        std::string rest;
-        std::getline(words, rest);
-        if (kind == "value") run.values[first] = rest.empty() ? rest : rest.substr(1);
-        if (kind == "missing" || (kind == "console" && (first == "error" || first == "exception" || first == "assert")))
-            run.complaints.push_back(line);
-    }
-    return run;
-}
-
-std::vector<double> numbers(const std::string& json) {
-    std::vector<double> list;
-    std::string text = json;
-    std::replace_if(
-        text.begin(), text.end(), [](char c) { return c == '[' || c == ']' || c == ','; }, ' ');
-    std::istringstream in(text);
-    for (double v; in >> v;) list.push_back(v);
-    return list;
-}
-
-// The picture the page left at ?time=T, as RGBA from the bottom row up (GL's order).
-const char* savePicture =
-    "(() => { const b = Module.vorrend.picture.rgba; let s = ''; for (let i = 0; i < b.length; i += 32768) "
-    "s += String.fromCharCode.apply(null, b.subarray(i, i + 32768)); return btoa(s); })()";
-
 std::string pictureSteps(double time, const std::string& file) {
     return "{\"open\": \"vorrend.html?time=" + timeText(time) +
-           "\"}, {\"wait\": \"Module.vorrend.picture !== undefined\", \"seconds\": 60}, {\"save\": \"" + file +
-           "\", \"js\": \"" + savePicture + "\"}";
+           "\"}, {\"wait\": \"Module.vorrend.picture !== undefined\"}, {\"save\": \"" + file + "\", \"js\": \"" +
+           base64Of("Module.vorrend.picture.rgba") + "\"}";
 }
 
-struct Difference {
-    double mean = 0;    // over every channel of every pixel, in levels of 255
-    double over32 = 0;  // share of pixels with a channel more than 32 levels off
-    int worst = 0, worstX = 0, worstY = 0;
-};
-
-Difference compare(const Picture& native, const std::vector<uint8_t>& rgbaBottomUp) {
-    Difference d;
-    const int w = native.width, h = native.height;
-    int64_t sum = 0, over = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const uint8_t* n = &native.rgb[(size_t(y) * w + x) * 3];
-            const uint8_t* p = &rgbaBottomUp[(size_t(h - 1 - y) * w + x) * 4];
-            int most = 0;
-            for (int c = 0; c < 3; ++c) {
-                const int delta = std::abs(int(n[c]) - int(p[c]));
-                sum += delta;
-                most = std::max(most, delta);
-            }
-            over += most > 32;
-            if (most > d.worst) d.worst = most, d.worstX = x, d.worstY = y;
-        }
-    d.mean = double(sum) / (double(w) * h * 3);
-    d.over32 = double(over) / (double(w) * h);
-    return d;
+// The capture tool's picture as the page's: RGBA, rows from the bottom up.
+std::vector<uint8_t> asReadBack(const Picture& p) {
+    std::vector<uint8_t> rgba(size_t(p.width) * p.height * 4, 255);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            std::copy_n(&p.rgb[(size_t(y) * p.width + x) * 3], 3, &rgba[(size_t(p.height - 1 - y) * p.width + x) * 4]);
+    return rgba;
 }
 
 TEST(WebPage, PicturesMatchTheCaptureToolAcrossEveryScene) {
-    REQUIRE_PAGE();
+    REQUIRE_BUILT(pageDir + "/vorrend.html");
     // The middle of every scene's window and more: the Opening's flicker, the
     // Gallery's fade, both Ship passages and their cameras, a frame on a bound.
     std::vector<double> times;
@@ -137,19 +57,13 @@ TEST(WebPage, PicturesMatchTheCaptureToolAcrossEveryScene) {
         std::ifstream webFile(out.file("web-" + t + ".rgba"), std::ios::binary);
         std::vector<uint8_t> web((std::istreambuf_iterator<char>(webFile)), std::istreambuf_iterator<char>());
         ASSERT_EQ(web.size(), size_t(picture.width) * picture.height * 4) << t;
-        const Difference d = compare(picture, web);
-        // Texture filtering, edges and the wireframe's lines land a little
-        // differently on SwiftShader than on Mesa: a few pixels far off, the
-        // picture as a whole within a level.
-        std::printf("t = %s s: mean difference %.3f, %.3f%% of pixels over 32 levels, worst %d at (%d, %d)\n",
-                    t.c_str(), d.mean, 100 * d.over32, d.worst, d.worstX, d.worstY);
-        EXPECT_LT(d.mean, 0.6) << t;
-        EXPECT_LT(d.over32, 0.003) << t;
+        const Difference d = compare(asReadBack(picture), web, picture.width, picture.height);
+        expectClose(d, "t = " + t + " s");
     }
 }
 
 TEST(WebPage, SpectrumAtAKickMatchesTheNativeFft) {
-    REQUIRE_PAGE();
+    REQUIRE_BUILT(pageDir + "/vorrend.html");
     // The loudest lowest bin in the Treasure room's window, whose blobs jump with it,
     // on the capture's frame grid: a kick.
     Soundtrack sound;
@@ -186,7 +100,7 @@ TEST(WebPage, SpectrumAtAKickMatchesTheNativeFft) {
 }
 
 TEST(WebPage, AKeyStartsTheShowWhichEndsOnItsEndCardByItselfOrOnEscape) {
-    REQUIRE_PAGE();
+    REQUIRE_BUILT(pageDir + "/vorrend.html");
     ScratchDir out;
     // From 140 s: five seconds to the end of the show. Then Enter plays it again from
     // there, and Escape ends it at once.
@@ -220,7 +134,7 @@ TEST(WebPage, AKeyStartsTheShowWhichEndsOnItsEndCardByItselfOrOnEscape) {
 }
 
 TEST(WebPage, MissingFilesAreToldOnTheCards) {
-    REQUIRE_PAGE();
+    REQUIRE_BUILT(pageDir + "/vorrend.html");
     // A message box cannot wait on a page: its text stays on the card that follows.
     struct Case {
         const char* file;  // taken out of the data folder
