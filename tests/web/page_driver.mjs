@@ -63,13 +63,17 @@ function fail(message) {
 }
 async function finish(code) {
   finishing = true;
-  chromium.kill();
-  await exited;
+  if (chromium.pid) {
+    chromium.kill();
+    await exited;
+  }
   server.close();
   fs.rmSync(profile, {recursive: true, force: true});
   process.exit(code);
 }
 exited.then(() => fail('chromium ended'));
+chromium.on('error', (error) => fail(`cannot start chromium: ${error.message}`));
+chromium.stdio[3].on('error', () => {});  // written to after it ended: the failure is told above
 
 let pending = '', nextId = 0;
 const answers = new Map();
@@ -118,7 +122,10 @@ try {
   await send('Emulation.setDeviceMetricsOverride', {width: 640, height: 480, deviceScaleFactor: 1, mobile: false});
   for (const step of steps) {
     if (step.open) {
-      const load = new Promise((done) => (loaded = done));
+      const load = new Promise((done, late) => {
+        loaded = done;
+        setTimeout(() => late(new Error(`${step.open} did not load within 60 s`)), 60000);
+      });
       await send('Page.navigate', {url: origin + step.open});
       await load;
     } else if (step.wait) {
