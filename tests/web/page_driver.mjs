@@ -12,6 +12,7 @@
 //   {"save": "file", "js": "expression"}       a base64 string from the page, decoded
 //                                              into OUT_FOLDER/file
 //   {"key": "a"}                               a key press, as the viewer's
+//   {"screenshot": "file.png"}                 the page as shown, into OUT_FOLDER/file
 //   {"sleep": 2}
 // Every console message and uncaught exception of the page is reported as
 //   console LEVEL TEXT
@@ -140,6 +141,9 @@ try {
       fs.writeFileSync(path.join(out, step.save), Buffer.from(await evaluate(step.js), 'base64'));
     } else if (step.key) {
       for (const type of ['keyDown', 'keyUp']) await send('Input.dispatchKeyEvent', {type, key: step.key});
+    } else if (step.screenshot) {
+      const {data} = await send('Page.captureScreenshot', {format: 'png'});
+      fs.writeFileSync(path.join(out, step.screenshot), Buffer.from(data, 'base64'));
     } else if (step.sleep) {
       await new Promise((later) => setTimeout(later, step.sleep * 1000));
     }
