@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every fuzzer of build-fuzz/ on its seed corpus in fuzz/corpus/<name>/.
+# Runs every fuzzer of build-fuzz/ on its seed corpus in fuzz/corpus/<name>/
+# (fuzz_web_png, the web page's decoder, on fuzz_png's).
 #   scripts/fuzz.sh smoke       a short run of each (CI)
 #   scripts/fuzz.sh long [N]    until each has done N executions (default one million)
 # A crash or sanitizer report fails the script; the input that caused it is kept
@@ -24,7 +25,7 @@ mkdir -p build-fuzz/artifacts
 for f in "${fuzzers[@]}"; do
   name=$(basename "$f")
   work=$(mktemp -d)
-  cp -r "fuzz/corpus/$name/." "$work/" 2>/dev/null || true
+  cp -r "fuzz/corpus/${name/fuzz_web_/fuzz_}/." "$work/" 2>/dev/null || true
   if [ "$mode" = long ]; then args=(-runs="$runs"); else args=(-max_total_time=20); fi
   echo "== $name"
   status=0
