@@ -52,7 +52,8 @@ const chromium = spawn(process.env.CHROMIUM || 'chromium', [
   '--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync', '--disable-quic',
   '--autoplay-policy=no-user-gesture-required', '--remote-debugging-pipe', `--user-data-dir=${profile}`, 'about:blank',
-], {stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe']});
+  // A process group of its own, so that its helpers go with it at the end.
+], {stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'], detached: true});
 const exited = new Promise((done) => chromium.on('exit', done));
 chromium.stderr.on('data', () => {});  // its own chatter
 
@@ -65,8 +66,15 @@ function fail(message) {
 async function finish(code) {
   finishing = true;
   if (chromium.pid) {
-    chromium.kill();
-    await exited;
+    const group = -chromium.pid;
+    const killGroup = (signal) => {
+      try {
+        process.kill(group, signal);
+      } catch {}  // gone already
+    };
+    killGroup('SIGTERM');
+    await Promise.race([exited, new Promise((later) => setTimeout(later, 5000))]);
+    killGroup('SIGKILL');  // whatever of it lingers, so its profile can go
   }
   server.close();
   fs.rmSync(profile, {recursive: true, force: true});
