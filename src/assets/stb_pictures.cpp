@@ -22,7 +22,9 @@ uint32_t bigEndian32(const uint8_t* p) {
 }
 
 // What stb_image does not say about a PNG file: whether it is transparent (an alpha
-// channel or a tRNS chunk) and its gAMA, read from the chunks before the image data.
+// channel or a tRNS chunk) and its gAMA. Every chunk up to IEND must lie within the
+// file: stb_image grows its buffer to an IDAT's stated length before it reads, so a
+// few bytes claiming a gigabyte would cost a gigabyte.
 struct PngFacts {
     uint32_t width = 0, height = 0;
     bool transparent = false;
@@ -35,25 +37,32 @@ bool readPngFacts(const uint8_t* bytes, size_t size, PngFacts* facts, std::strin
         *error = "not a PNG file";
         return false;
     }
-    for (size_t at = 8; at + 8 <= size;) {
+    bool inImageData = false;  // the facts come before the first IDAT; later chunks are only checked
+    for (size_t at = 8;; at += size_t(bigEndian32(bytes + at)) + 12) {
+        // A file that ends before IEND, or within a chunk's length, type, data or CRC, is cut.
+        const size_t left = size - at;
+        if (left < 12 || bigEndian32(bytes + at) > left - 12) {
+            *error = "unexpected end of file";
+            return false;
+        }
         const uint32_t length = bigEndian32(bytes + at);
         const uint8_t* type = bytes + at + 4;
         const uint8_t* data = bytes + at + 8;
-        if (length > size - at - 8) break;  // a cut chunk: the decoder says what is wrong
         auto is = [&](const char* name) { return std::equal(name, name + 4, reinterpret_cast<const char*>(type)); };
-        if (is("IHDR") && length >= 13) {
-            facts->width = bigEndian32(data);
-            facts->height = bigEndian32(data + 4);
-            const uint8_t colourType = data[9];
-            facts->transparent = colourType == 4 || colourType == 6;  // grey or colour with alpha
-        } else if (is("tRNS")) {
-            facts->transparent = true;
-        } else if (is("gAMA") && length >= 4) {
-            facts->gamma = bigEndian32(data) / 100000.0;
-        } else if (is("IDAT")) {
-            break;
+        if (is("IEND")) break;
+        inImageData = inImageData || is("IDAT");
+        if (!inImageData) {
+            if (is("IHDR") && length >= 13) {
+                facts->width = bigEndian32(data);
+                facts->height = bigEndian32(data + 4);
+                const uint8_t colourType = data[9];
+                facts->transparent = colourType == 4 || colourType == 6;  // grey or colour with alpha
+            } else if (is("tRNS")) {
+                facts->transparent = true;
+            } else if (is("gAMA") && length >= 4) {
+                facts->gamma = bigEndian32(data) / 100000.0;
+            }
         }
-        at += size_t(length) + 12;
     }
     return true;
 }

@@ -388,12 +388,16 @@ TEST_F(PngTexture, FailuresGiveZeroAndLeaveTheNameBoundAndSet) {
     std::string good = plainPng(8, 8, 1, 2, 3);
     dir.write("cut.png", good.substr(0, good.size() / 2));
     dir.write("huge.png", withPngSize(good, 5000, 5000));
+    std::string overlong = good;  // its IDAT claims a gigabyte: refused before anything is allocated for it
+    overlong[overlong.find("IDAT") - 4] = 0x40;
+    dir.write("overlong.png", overlong);
     const struct {
         const char* name;
         const char* reason;  // the decoder's, kept by pngBind
     } cases[] = {{"missing.png", "cannot open: No such file or directory"},
                  {"junk.png", "not a PNG file"},
                  {"cut.png", "unexpected end of file"},
+                 {"overlong.png", "unexpected end of file"},
                  {"huge.png", "too large"}};
     for (const auto& c : cases) {
         const char* name = c.name;
