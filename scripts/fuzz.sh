@@ -29,7 +29,7 @@ for f in "${fuzzers[@]}"; do
   if [ "$mode" = long ]; then args=(-runs="$runs"); else args=(-max_total_time=20); fi
   echo "== $name"
   status=0
-  "$f" "${args[@]}" -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$name-" \
+  "$f" "${args[@]}" -rss_limit_mb=2048 -malloc_limit_mb=512 -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$name-" \
     "$work" >"$work.log" 2>&1 || status=$?
   grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' "$work.log" || true
   if [ "$status" -ne 0 ]; then tail -n 40 "$work.log"; fi

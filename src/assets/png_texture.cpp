@@ -64,6 +64,11 @@ bool readPng(PngSource* source, DecodedPicture* out, std::unique_ptr<png_bytep[]
     }
     png_set_read_fn(png, source, pngRead);
     png_set_chunk_malloc_max(png, 8u << 20);
+    // libpng only warns about a chunk over that limit and then allocates its stated
+    // length, so a 100-byte file could ask for 2 GiB. The chunks it buffers whole
+    // are text and metadata that no texture uses: skip them unread.
+    static const png_byte unusedChunks[] = "tEXt\0zTXt\0iTXt\0sPLT\0pCAL\0sCAL\0eXIf";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, unusedChunks, 7);
     png_read_info(png, info);
 
     png_uint_32 width = 0, height = 0;
