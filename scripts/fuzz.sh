@@ -3,15 +3,16 @@
 # (fuzz_web_png, the web page's decoder, on fuzz_png's).
 #   scripts/fuzz.sh smoke       a short run of each (CI)
 #   scripts/fuzz.sh long [N]    until each has done N executions (default one million)
-# A crash or sanitizer report fails the script; the input that caused it is kept
-# in build-fuzz/artifacts/.
+# A crash, a sanitizer report or a single allocation over 512 MB (eight times
+# the largest picture a loader accepts) fails the script; the input that caused
+# it is kept in build-fuzz/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-smoke}
 runs=${2:-1000000}
 case "$mode" in
   smoke | long) ;;
-  -h | --help) sed -n '2,6s/^# \{0,1\}//p' "$0"; exit 0 ;;
+  -h | --help) sed -n '2,8s/^# \{0,1\}//p' "$0"; exit 0 ;;
   *) echo "fuzz.sh: unknown mode '$mode'; usage: scripts/fuzz.sh [smoke | long [N]]" >&2; exit 2 ;;
 esac
 shopt -s nullglob
