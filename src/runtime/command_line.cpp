@@ -55,7 +55,8 @@ int parseCommandLine(CLI::App& app, int argc, const char* const* argv, std::stri
 }
 
 int usageError(const CLI::App& app, const std::string& why, std::string* err) {
-    *err = app.get_name() + ": " + why + "\n" + app.help();
+    // As GNU tools do: the complaint, then where the options are, not all of them.
+    *err = app.get_name() + ": " + why + "\nTry '" + app.get_name() + " --help' for more information.\n";
     return 2;
 }
 

@@ -13,10 +13,10 @@ void setUpCommandLine(CLI::App& app, const std::string& description, const std::
 
 int parseCommandLine(CLI::App& app, int argc, const char* const* argv, std::string* out, std::string* err);
 // -1: go on. 0: --help or --version, with its text in *out. 2: a usage error, with
-// one line naming it ("NAME: what is wrong") and then the help in *err.
+// one line naming it ("NAME: what is wrong") and one pointing at --help in *err.
 
 int usageError(const CLI::App& app, const std::string& why, std::string* err);
-// The same for a fault found after parsing: *err = "NAME: why" and the help; 2.
+// The same for a fault found after parsing: *err = "NAME: why" and the pointer; 2.
 
 // Values as the options take them, the whole text or nothing.
 bool parseWhole(const std::string& text, int64_t* value);          // 0 .. 999999999

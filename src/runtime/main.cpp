@@ -33,9 +33,8 @@ int main(int argc, char** argv) {
             const std::string count =
                 screens == 1 ? "is 1 screen (0)"
                              : "are " + std::to_string(screens) + " screens (0 to " + std::to_string(screens - 1) + ")";
-            playerUsageError("--display " + std::to_string(options.display) + ": no such screen; there " + count, &err);
-            std::fputs(err.c_str(), stderr);
-            return 2;
+            std::fprintf(stderr, "vorrend: --display %d: no such screen; there %s\n", options.display, count.c_str());
+            return 1;
         }
     }
     showStart = options.from;

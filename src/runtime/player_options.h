@@ -13,7 +13,4 @@ struct PlayerOptions {
 
 int parsePlayerArgs(int argc, const char* const* argv, PlayerOptions* options, std::string* out, std::string* err);
 // As parseCommandLine (command_line.h): -1 to go on with *options filled, 0 after
-// --help or --version (text in *out), 2 on a usage error (message and help in *err).
-
-int playerUsageError(const std::string& why, std::string* err);
-// A usage error found once the platform could be asked (no such screen): 2.
+// --help or --version (text in *out), 2 on a usage error (its two lines in *err).

@@ -113,9 +113,12 @@ int barsToClear = 0;                     // buffers whose bars may still hold an
 
 // A desktop window or nothing: SDL would otherwise fall back to its offscreen driver
 // and play to nobody. SDL_VIDEODRIVER in the environment still wins. Signals are
-// ours (see onQuitSignal): SDL's own would wait for the event loop.
+// ours (see onQuitSignal): SDL's own would wait for the event loop. Wayland only
+// where a session could be: without XDG_RUNTIME_DIR libwayland prints its own
+// complaint ahead of ours.
 bool startVideo() {
-    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,wayland", SDL_HINT_DEFAULT);
+    const bool wayland = std::getenv("WAYLAND_DISPLAY") || std::getenv("XDG_RUNTIME_DIR");
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, wayland ? "x11,wayland" : "x11", SDL_HINT_DEFAULT);
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
 }
