@@ -197,6 +197,27 @@ TEST(JpegDecode, DamagedAndOversizedFilesFailWithAReason) {
     EXPECT_NE(why.find("too large"), std::string::npos) << why;
 }
 
+// A file cut short decodes, damaged, with libjpeg's warning, whichever decoder reads
+// it; a whole one says nothing.
+TEST(JpegDecode, AFileCutShortDecodesWithLibjpegsWarning) {
+    const std::string whole = plainJpeg(64, 64, 10, 20, 30);
+    const size_t scan = whole.find("\xff\xda");
+    ASSERT_NE(scan, std::string::npos);
+    const struct {
+        std::string bytes;
+        const char* damage;
+    } cases[] = {{whole, ""},
+                 {whole.substr(0, whole.size() - 2), jpegCutShort},
+                 {whole.substr(0, (scan + whole.size()) / 2), jpegCutShort}};
+    for (const auto& c : cases) {
+        std::string why, damage = "unset";
+        auto image = decodeJpgMemory(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size(), &why, &damage);
+        ASSERT_TRUE(image) << c.bytes.size() << " bytes: " << why;
+        EXPECT_EQ(image->width, 64u);
+        EXPECT_EQ(damage, c.damage) << c.bytes.size() << " bytes";
+    }
+}
+
 // The loader only reports: loadAssets shows the box and ends the demo (see the
 // manifest tests).
 TEST_F(JpegTexture, MissingOrDamagedFileFailsWithItsReasonAndLeavesTheSlot) {

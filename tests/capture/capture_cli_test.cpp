@@ -1,12 +1,16 @@
 // vorrend-capture from the command line, checked against the demo's own frame loop
 // run in this process.
 #include <GL/gl.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -472,7 +476,7 @@ TEST(CaptureCommandLine, FailuresExitWithTheirCodeAndAClearMessage) {
          captureDataDir(),
          "",
          1,
-         "cannot make"},
+         "cannot make the folder " + out.file("plain-file/frames") + ": Not a directory"},
         {{"--from", "21", "--to", "22", "--out", out.file("a.mp4")},
          captureDataDir(),
          empty.file("elsewhere"),
@@ -499,6 +503,82 @@ TEST(CaptureCommandLine, FailuresExitWithTheirCodeAndAClearMessage) {
         EXPECT_NE(run.errorText.find(c.message), std::string::npos) << run.errorText;
     }
     EXPECT_EQ(folderListing(out.file("earlier")), std::vector<std::string>{"frame-000001.png"});
+}
+
+// A data file that fails to load or loads damaged ends a capture of any kind before
+// it renders: one line for each, naming it and why, and nothing left behind. Asked
+// to, it renders with them all the same.
+TEST(CaptureCommandLine, DamagedDataEndsTheCaptureNamingEachFile) {
+    ScratchDir here;
+    fs::copy(captureDataDir() + "/data", here.file("data"), fs::copy_options::recursive);
+    auto cutInHalf = [](const std::string& path) {  // halfway through the picture's data
+        std::ifstream in(path, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const size_t scan = bytes.find("\xff\xda");
+        fs::resize_file(path, (scan + bytes.size()) / 2);
+    };
+    const struct {
+        const char* file;
+        std::function<void(const std::string&)> damage;
+        const char* line;
+    } cases[] = {
+        {"objects/skute2.ebr", [](const std::string& p) { fs::resize_file(p, 0); },
+         "Damaged object file data/objects/skute2.ebr: the file is shorter than its 4-byte mesh count"},
+        {"pic/skjerm.png", [](const std::string& p) { fs::remove(p); },
+         "data/pic/skjerm.png: cannot open: No such file or directory"},
+        {"pic/skuta.jpg", cutInHalf, "data/pic/skuta.jpg: Premature end of JPEG file"},
+        {"sound/vorrend.ogg", [](const std::string& p) { fs::remove(p); }, "data/sound/vorrend.ogg: "},
+    };
+    for (const auto& c : cases) c.damage(here.file("data/" + std::string(c.file)));
+    for (const char* out : {"a.png", "frames", "a.mkv"}) {
+        std::vector<std::string> args = {"--size", size(), "--out", out};
+        if (out[0] == 'a' && out[2] == 'p') args.insert(args.end(), {"--time", "21"});
+        ProcessResult run = runCapture(args, here.path());
+        EXPECT_EQ(run.exitCode, 1) << out << ": " << run.errorText;
+        for (const auto& c : cases)
+            EXPECT_NE(run.errorText.find("vorrend-capture: " + std::string(c.line)), std::string::npos)
+                << out << ": " << run.errorText;
+        EXPECT_EQ(folderListing(here.path()), std::vector<std::string>{"data"}) << out;
+    }
+    ProcessResult run =
+        runCapture({"--size", size(), "--time", "21", "--out", "a.png", "--allow-damaged-data"}, here.path());
+    EXPECT_EQ(run.exitCode, 0) << run.errorText;
+    EXPECT_TRUE(fs::exists(here.file("a.png")));
+}
+
+// One capture at a time writes into a folder. Two started at once into the same new
+// one: one writes its frames, the other is refused naming the folder (and does not
+// take the folder away). A folder whose lock another holds (here this test) is left
+// as it is; the lock file a killed capture leaves behind is taken over and removed.
+TEST(CaptureCommandLine, OneCaptureAtATimeWritesIntoAFolder) {
+    ScratchDir out;
+    const std::string folder = out.file("frames");
+    const std::vector<std::vector<std::string>> runs = {
+        {"--size", size(), "--fps", "10", "--from", "20", "--to", "21", "--out", folder},
+        {"--size", size(), "--fps", "10", "--from", "60", "--to", "60.5", "--out", folder}};
+    std::vector<ProcessResult> results = runCaptures(runs, captureDataDir());
+    const size_t winner = results[0].exitCode == 0 ? 0 : 1;
+    ASSERT_EQ(results[winner].exitCode, 0) << results[winner].errorText;
+    EXPECT_EQ(results[1 - winner].exitCode, 1);
+    EXPECT_NE(results[1 - winner].errorText.find(folder), std::string::npos) << results[1 - winner].errorText;
+    EXPECT_EQ(folderListing(folder).size(), winner == 0 ? 11u : 6u);
+
+    const std::string held = out.file("held");
+    out.write("held/.vorrend-capture.lock", "");  // as a killed capture leaves it
+    std::vector<std::string> args = runs[1];
+    args.back() = held;
+    const int fd = open((held + "/.vorrend-capture.lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    ProcessResult run = runCapture(args, captureDataDir());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.errorText.find("cannot capture into " + held + ": another capture is writing there"),
+              std::string::npos)
+        << run.errorText;
+    EXPECT_EQ(folderListing(held), std::vector<std::string>{".vorrend-capture.lock"});
+    close(fd);
+    run = runCapture(args, captureDataDir());
+    EXPECT_EQ(run.exitCode, 0) << run.errorText;
+    EXPECT_EQ(folderListing(held).size(), 6u);  // five frames and the soundtrack
 }
 
 // Started anywhere, it finds the data made beside it in the build tree, as an

@@ -28,10 +28,11 @@ struct CaptureOptions {
     double time = 0;                // --time
     double from = 0, to = showEnd;  // --from, --to
     std::string out;
-    std::string data;       // --data; empty to look for it
-    int samples = 1;        // --aa: samples per pixel, resolved to one
-    int crf = -1;           // --crf: the lossy codecs' quality; -1 for the codec's default
-    bool lossless = false;  // --lossless: FFV1 in .mkv, H.264 at qp 0 in .mp4
+    std::string data;           // --data; empty to look for it
+    int samples = 1;            // --aa: samples per pixel, resolved to one
+    int crf = -1;               // --crf: the lossy codecs' quality; -1 for the codec's default
+    bool lossless = false;      // --lossless: FFV1 in .mkv, H.264 at qp 0 in .mp4
+    bool allowDamaged = false;  // --allow-damaged-data: render with data files that failed to load
     OutputKind kind = OutputKind::picture;
     int64_t frameCount = 0;  // span frames, filled by parseCaptureArgs
 };
@@ -170,6 +171,16 @@ bool addWavFrames(WavWriter* wav, const std::vector<int16_t>& pcm, std::string* 
 
 bool finishWav(WavWriter* wav, std::string* error);
 // Sets the header's sizes to the frames written and commits the file.
+
+bool claimFolder(const std::string& folder, std::string* error);
+// Makes this capture the folder's only writer until the process ends: an exclusive
+// lock on the hidden file ".vorrend-capture.lock" in it, which the system drops
+// when the process dies however it dies (the file a kill -9 leaves behind is taken
+// over by the next capture). False, naming the folder, while another capture holds
+// it.
+
+void releaseFolder();
+// Removes the lock file and lets the folder go; nothing when none is held.
 
 bool holdsFrames(const std::string& folder, std::string* found);
 // True when the folder holds frame-*.png files or a soundtrack.wav (the first one

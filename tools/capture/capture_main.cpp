@@ -1,16 +1,20 @@
 // vorrend-capture: renders the demo headless, frame-exact, to a PNG picture, a folder
 // of PNG frames with the soundtrack, or a video encoded by ffmpeg.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
 #include "capture.h"
+#include "runtime/assets.h"
 #include "runtime/data_folder.h"
 #include "runtime/manifest.h"
 
@@ -64,25 +68,46 @@ struct Output {
 std::vector<std::string> madeFolders;
 void removeLeftovers() {
     removeStagedLeftovers();
+    releaseFolder();
     for (const std::string& folder : madeFolders) rmdir(folder.c_str());
+}
+
+// Makes the folder and any missing above it, noting the ones this run made: only
+// mkdir's own success says so, when another capture makes them at the same time.
+bool makeFolder(const std::string& target, std::string* error) {
+    fs::path path;
+    int failure = 0;
+    for (const fs::path& part : fs::path(target)) {
+        path /= part;
+        if (part.empty() || part == "." || part == "..") continue;
+        if (mkdir(path.c_str(), 0777) == 0) {
+            madeFolders.insert(madeFolders.begin(), path.string());
+        } else if (errno != EEXIST) {
+            failure = errno;
+            break;
+        }
+    }
+    struct stat st;
+    if (!failure && stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+    *error = "cannot make the folder " + target + ": " + std::strerror(failure ? failure : ENOTDIR);
+    return false;
 }
 
 bool checkOutput(const CaptureOptions& o, Output* output, std::string* error) {
     if (o.kind == OutputKind::folder) {
-        std::error_code ec;
-        std::string found;
+        if (!makeFolder(o.out, error)) return false;
+        // Claimed before anything is looked at or written: two captures into one
+        // folder would mix their frames. The folder stays if another capture has it.
+        if (!claimFolder(o.out, error)) {
+            madeFolders.clear();
+            return false;
+        }
         // Old frames and new ones must never mix: a longer earlier capture would leave
         // its last frames after ours.
+        std::string found;
         if (holdsFrames(o.out, &found)) {
             *error = o.out + " already holds an earlier capture (" + found +
                      "); give a new or empty folder, or remove its frames first";
-            return false;
-        }
-        for (fs::path folder = o.out; !folder.empty() && !fs::exists(folder, ec); folder = folder.parent_path())
-            madeFolders.push_back(folder.string());
-        fs::create_directories(o.out, ec);
-        if (!fs::is_directory(o.out, ec)) {
-            *error = "cannot make the folder " + o.out;
             return false;
         }
         return true;
@@ -276,14 +301,27 @@ int main(int argc, char** argv) {
 
     Output output;
     if (!checkOutput(options, &output, &error)) return failWith(error);
+    // Every data file that fails or loads damaged, one line each: the capture would
+    // show its subject missing or grey and still claim success.
+    std::vector<std::string> damaged;
+    if (!options.allowDamaged) collectAssetProblems(&damaged);
     Soundtrack sound;
     const std::string soundtrack = dataPath(soundtrackFile);
     std::string why;
-    if (!openSoundtrack(soundtrack, &sound, &why) && options.kind != OutputKind::picture)
-        std::fprintf(stderr, "vorrend-capture: no readable %s (%s); the soundtrack will be silent\n",
-                     soundtrack.c_str(), why.c_str());
+    if (!openSoundtrack(soundtrack, &sound, &why)) {
+        if (!options.allowDamaged)
+            damaged.push_back(soundtrack + ": " + why);
+        else if (options.kind != OutputKind::picture)
+            std::fprintf(stderr, "vorrend-capture: no readable %s (%s); the soundtrack will be silent\n",
+                         soundtrack.c_str(), why.c_str());
+    }
     if (!stageOutput(options, sound, &output, &error)) return failWith(error);
 
     if (!startCaptureRenderer(options.width, options.height, options.samples, &error)) return failWith(error);
+    if (!damaged.empty()) {
+        for (const std::string& line : damaged) std::fprintf(stderr, "vorrend-capture: %s\n", line.c_str());
+        return failWith("missing or damaged data in " + dataFolder +
+                        "; nothing rendered (--allow-damaged-data renders with it all the same)");
+    }
     return options.single ? capturePicture(options, sound, output) : captureSpan(options, sound, output);
 }

@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <png.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -250,6 +251,49 @@ std::string frameName(int64_t number) {
     char name[32];
     std::snprintf(name, sizeof name, "frame-%06lld.png", (long long)number);
     return name;
+}
+
+namespace {
+int claimLock = -1;  // the lock file's descriptor while a folder is claimed
+std::string claimPath;
+}  // namespace
+
+bool claimFolder(const std::string& folder, std::string* error) {
+    const std::string path = folder + "/.vorrend-capture.lock";
+    // A capture that just ended may remove the file between our open and our lock:
+    // the lock counts only while the name still leads to the file locked.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, newFileMode());
+        if (fd < 0) {
+            *error = "cannot claim the folder " + folder + ": " + std::strerror(errno);
+            return false;
+        }
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int failure = errno;
+            close(fd);
+            *error = failure == EWOULDBLOCK ? "cannot capture into " + folder + ": another capture is writing there"
+                                            : "cannot claim the folder " + folder + ": " + std::strerror(failure);
+            return false;
+        }
+        struct stat held, named;
+        if (fstat(fd, &held) == 0 && stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+            held.st_ino == named.st_ino) {
+            claimLock = fd;
+            claimPath = path;
+            return true;
+        }
+        close(fd);
+    }
+    *error = "cannot claim the folder " + folder + ": other captures keep taking it";
+    return false;
+}
+
+void releaseFolder() {
+    if (claimLock < 0) return;
+    // Removed while still locked: whoever opened it meanwhile finds it gone, above.
+    unlink(claimPath.c_str());
+    close(claimLock);
+    claimLock = -1;
 }
 
 bool holdsFrames(const std::string& folder, std::string* found) {
