@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -450,6 +451,41 @@ TEST(CaptureCommandLine, InterruptedVideoIsPlayableWithWhatWasCaptured) {
     }
 }
 
+namespace {
+// The process whose command line holds that text, 0 when there is none.
+pid_t processWith(const std::string& text) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (line.find(text) != std::string::npos) return pid_t(std::atoi(entry.path().filename().c_str()));
+    }
+    return 0;
+}
+}  // namespace
+
+// ffmpeg stopped (SIGSTOP) mid-capture takes nothing more and cannot finish the
+// video: Ctrl+C or a polite kill still ends the capture within a second, keeping
+// nothing.
+TEST(CaptureCommandLine, InterruptsAreHonouredWhileFfmpegIsStopped) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        ScratchDir out;
+        pid_t ffmpeg = 0;
+        ProcessResult run = runCapture({"--size", size(), "--out", out.file("whole.mp4")}, captureDataDir(), "",
+                                       [&] {
+                                           if (stagedSize(out.path(), "whole.mp4") < 20000) return false;
+                                           ffmpeg = processWith("file:" + out.path());
+                                           return ffmpeg > 0 && kill(ffmpeg, SIGSTOP) == 0;
+                                       },
+                                       0, {signal, {}});
+        if (ffmpeg > 0) kill(ffmpeg, SIGKILL);  // should the capture have left it
+        EXPECT_EQ(run.exitCode, 130) << run.errorText;
+        EXPECT_LT(run.secondsToExit, 1.0) << signal;
+        EXPECT_NE(run.errorText.find("ffmpeg was stopped"), std::string::npos) << run.errorText;
+        EXPECT_EQ(folderListing(out.path()), std::vector<std::string>{}) << signal;
+    }
+}
+
 // Usage errors end with 2, failures at run time with 1, each with a clear message.
 TEST(CaptureCommandLine, FailuresExitWithTheirCodeAndAClearMessage) {
     ScratchDir out, empty;
@@ -511,39 +547,36 @@ TEST(CaptureCommandLine, FailuresExitWithTheirCodeAndAClearMessage) {
 TEST(CaptureCommandLine, DamagedDataEndsTheCaptureNamingEachFile) {
     ScratchDir here;
     fs::copy(captureDataDir() + "/data", here.file("data"), fs::copy_options::recursive);
-    auto cutInHalf = [](const std::string& path) {  // halfway through the picture's data
-        std::ifstream in(path, std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const size_t scan = bytes.find("\xff\xda");
-        fs::resize_file(path, (scan + bytes.size()) / 2);
-    };
+    const std::string skuta = here.file("data/pic/skuta.jpg");
+    std::ifstream in(skuta, std::ios::binary);
+    const std::string jpeg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const struct {
         const char* file;
-        std::function<void(const std::string&)> damage;
+        uintmax_t size;  // cut to that, -1 for none: removed
         const char* line;
     } cases[] = {
-        {"objects/skute2.ebr", [](const std::string& p) { fs::resize_file(p, 0); },
-         "Damaged object file data/objects/skute2.ebr: the file is shorter than its 4-byte mesh count"},
-        {"pic/skjerm.png", [](const std::string& p) { fs::remove(p); },
-         "data/pic/skjerm.png: cannot open: No such file or directory"},
-        {"pic/skuta.jpg", cutInHalf, "data/pic/skuta.jpg: Premature end of JPEG file"},
-        {"sound/vorrend.ogg", [](const std::string& p) { fs::remove(p); }, "data/sound/vorrend.ogg: "},
+        {"objects/skute2.ebr", 0, "Damaged object file data/objects/skute2.ebr: the file is shorter than"},
+        {"pic/skjerm.png", uintmax_t(-1), "data/pic/skjerm.png: cannot open: No such file or directory"},
+        {"pic/skuta.jpg", (jpeg.find("\xff\xda") + jpeg.size()) / 2, "data/pic/skuta.jpg: Premature end of JPEG"},
+        {"sound/vorrend.ogg", uintmax_t(-1), "data/sound/vorrend.ogg: "},
     };
-    for (const auto& c : cases) c.damage(here.file("data/" + std::string(c.file)));
-    for (const char* out : {"a.png", "frames", "a.mkv"}) {
-        std::vector<std::string> args = {"--size", size(), "--out", out};
-        if (out[0] == 'a' && out[2] == 'p') args.insert(args.end(), {"--time", "21"});
-        ProcessResult run = runCapture(args, here.path());
-        EXPECT_EQ(run.exitCode, 1) << out << ": " << run.errorText;
-        for (const auto& c : cases)
-            EXPECT_NE(run.errorText.find("vorrend-capture: " + std::string(c.line)), std::string::npos)
-                << out << ": " << run.errorText;
-        EXPECT_EQ(folderListing(here.path()), std::vector<std::string>{"data"}) << out;
+    for (const auto& c : cases) {
+        const std::string path = here.file("data/" + std::string(c.file));
+        c.size == uintmax_t(-1) ? void(fs::remove(path)) : fs::resize_file(path, c.size);
     }
-    ProcessResult run =
-        runCapture({"--size", size(), "--time", "21", "--out", "a.png", "--allow-damaged-data"}, here.path());
-    EXPECT_EQ(run.exitCode, 0) << run.errorText;
-    EXPECT_TRUE(fs::exists(here.file("a.png")));
+    for (std::vector<std::string> args : {std::vector<std::string>{"--time", "21", "--out", "a.png"},
+                                          {"--out", "frames"},
+                                          {"--out", "a.mkv"},
+                                          {"--allow-damaged-data", "--time", "21", "--out", "a.png"}}) {
+        args.insert(args.begin(), {"--size", size()});
+        ProcessResult run = runCapture(args, here.path());
+        const bool allowed = args[2] == "--allow-damaged-data";
+        EXPECT_EQ(run.exitCode, allowed ? 0 : 1) << args.back() << ": " << run.errorText;
+        for (const auto& c : cases)
+            EXPECT_TRUE(allowed || run.errorText.find("vorrend-capture: " + std::string(c.line)) != std::string::npos)
+                << args.back() << ": " << run.errorText;
+        EXPECT_EQ(folderListing(here.path()).size(), allowed ? 2u : 1u) << args.back();  // data/, and a.png
+    }
 }
 
 // One capture at a time writes into a folder. Two started at once into the same new
@@ -579,6 +612,21 @@ TEST(CaptureCommandLine, OneCaptureAtATimeWritesIntoAFolder) {
     run = runCapture(args, captureDataDir());
     EXPECT_EQ(run.exitCode, 0) << run.errorText;
     EXPECT_EQ(folderListing(held).size(), 6u);  // five frames and the soundtrack
+}
+
+// Every output is on disk before it takes its final name: with renames of files not
+// fsynced failing, a capture of each kind still succeeds.
+TEST(CaptureCommandLine, OutputsAreSyncedBeforeTheyTakeTheirNames) {
+    ScratchDir out;
+    const RunMore syncChecked = {SIGINT, {"LD_PRELOAD=" VORREND_SYNC_CHECK, "ASAN_OPTIONS=verify_asan_link_order=0"}};
+    for (std::vector<std::string> args : {std::vector<std::string>{"--time", "21", "--out", "a.png"},
+                                          {"--fps", "10", "--from", "21", "--to", "21.3", "--out", "frames"},
+                                          {"--fps", "10", "--from", "21", "--to", "21.3", "--out", "a.mkv"}}) {
+        args.insert(args.begin(), {"--size", size()});
+        args.back() = out.file(args.back());
+        ProcessResult run = runCapture(args, captureDataDir(), "", nullptr, 0, syncChecked);
+        EXPECT_EQ(run.exitCode, 0) << args.back() << ": " << run.errorText;
+    }
 }
 
 // Started anywhere, it finds the data made beside it in the build tree, as an

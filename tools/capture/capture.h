@@ -5,6 +5,7 @@
 // its interval, A + (i + 1/2)/fps, and its sound is the music from A + i/fps to
 // A + (i + 1)/fps, so the audio track is simply the soundtrack from A to A + N/fps.
 #pragma once
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -199,6 +200,17 @@ struct CapturedFrame {
 
 using WriteFrame = std::function<bool(CapturedFrame& frame, std::string* error)>;
 
+// The frames on their way from the renderer to their files or to ffmpeg, in all:
+// the writer's queue holds up to four of them, a video encoder's queue the rest.
+// ffmpeg's own input queue holds as many as ours.
+constexpr size_t frameQueueBytes = size_t(256) << 20;
+
+size_t writerDepth(size_t pictureBytes);
+// Frames the writer's queue holds for pictures of that many bytes: 1 to 4.
+
+extern volatile std::sig_atomic_t interruptions;
+// Ctrl+C and polite kills received so far (capture_main.cpp counts them).
+
 struct FrameWriter;
 
 FrameWriter* startFrameWriter(WriteFrame write, size_t depth);
@@ -209,7 +221,8 @@ FrameWriter* startFrameWriter(WriteFrame write, size_t depth);
 bool queueFrame(FrameWriter* writer, CapturedFrame* frame, std::string* error);
 // Hands the frame over, waiting while `depth` frames are queued, and leaves in
 // *frame an earlier one's buffers to fill again. False, with the reason, once a
-// write has failed.
+// write has failed; false with none when interrupted while it waits (the frame is
+// then not queued).
 
 bool finishFrameWriter(FrameWriter* writer, int64_t* written, std::string* error);
 // Writes what is queued and ends the thread; *written counts the frames written.
@@ -243,14 +256,15 @@ VideoEncoder* startVideoEncoder(const std::string& ffmpeg, StagedFile* out, int 
 // Pictures and sound go in frame by frame, so wherever the capture stops both
 // tracks stop together.
 
-bool writeVideoFrame(VideoEncoder* encoder, const uint8_t* picture, size_t pictureBytes,
-                     const std::vector<int16_t>& pcm);
-// One picture and the sound that plays while it is shown. False when ffmpeg has
-// gone away.
+bool writeVideoFrame(VideoEncoder* encoder, std::vector<uint8_t>* picture, const std::vector<int16_t>& pcm);
+// One picture (its buffer taken, a spare one left in its place) and the sound that
+// plays while it is shown. False when ffmpeg has gone away, or was given up: after
+// an interrupt, when it is stopped (it takes nothing more) or on a second one.
 
-bool finishVideoEncoder(VideoEncoder* encoder, std::string* error);
-// Closes the pipes and waits for ffmpeg; false when it failed. The file stays
-// staged: verify it, then commit it.
+bool finishVideoEncoder(VideoEncoder* encoder, std::string* error, bool* abandoned);
+// Closes the pipes and waits for ffmpeg; false when it failed, or was given up as
+// above (then *abandoned is set and ffmpeg killed). Waiting honours interrupts
+// within a tenth of a second. The file stays staged: verify it, then commit it.
 
 bool verifyVideo(const std::string& ffprobe, const std::string& file, int64_t frames, double soundSeconds,
                  std::string* error);

@@ -22,8 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
-void onInterrupt(int) { interrupted = 1; }
+void onInterrupt(int) { interruptions = interruptions > 0 ? 2 : 1; }
 
 int failWith(const std::string& message) {
     std::fprintf(stderr, "vorrend-capture: %s\n", message.c_str());
@@ -159,9 +158,9 @@ const char* nothingCaptured = "vorrend-capture: interrupted before the first fra
 int capturePicture(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     std::string error;
     for (const PlannedFrame& frame : shortHistory(o.fps, o.time))
-        if (!interrupted) renderPlannedFrame(frame, sound);
-    if (!interrupted) renderPlannedFrame({float(o.time), musicSecondsAt(o.fps, o.time), false}, sound);
-    if (interrupted) {
+        if (!interruptions) renderPlannedFrame(frame, sound);
+    if (!interruptions) renderPlannedFrame({float(o.time), musicSecondsAt(o.fps, o.time), false}, sound);
+    if (interruptions) {
         std::fputs(nothingCaptured, stderr);
         return 130;
     }
@@ -187,7 +186,7 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         if (!encoder) return failWith(error);
         write = [encoder](CapturedFrame& frame, std::string* why) {
             if (frame.ringSlot >= 0 && !readRingFrame(&frame, why)) return false;
-            if (writeVideoFrame(encoder, frame.picture.data(), frame.picture.size(), frame.sound)) return true;
+            if (writeVideoFrame(encoder, &frame.picture, frame.sound)) return true;
             *why = "ffmpeg stopped taking frames";
             return false;
         };
@@ -200,26 +199,26 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         };
     }
     // The writer hands frames to ffmpeg, or writes the PNG files and the WAV, while
-    // the next frames render: a few frames in hand, within 256 MiB.
-    const size_t pictureBytes = size_t(o.width) * size_t(o.height) * 4;
-    const size_t depth = std::clamp<size_t>((256u << 20) / pictureBytes, 1, 4);
+    // the next frames render: a few frames in hand, within the frame queue's bytes.
+    const size_t pictureBytes = size_t(o.width) * size_t(o.height) * 4, depth = writerDepth(pictureBytes);
     // One more slot than frames the writer holds: the one being drawn. Without the
-    // ring every frame is read back here, after it is drawn.
+    // ring (also where its pictures would not fit in the frame queue's bytes) every
+    // frame is read back here, after it is drawn.
     std::string why;
-    const bool ring = startFrameRing(int(depth) + 1, &why);
+    const bool ring = (depth + 1) * pictureBytes <= frameQueueBytes && startFrameRing(int(depth) + 1, &why);
     FrameWriter* writer = startFrameWriter(write, depth);
 
     Progress progress;
     // The first frame shows the middle of its interval, half a frame after A.
     for (const PlannedFrame& frame : shortHistory(o.fps, o.from + 0.5 * o.fps.seconds(1)))
-        if (!interrupted) renderPlannedFrame(frame, sound);
+        if (!interruptions) renderPlannedFrame(frame, sound);
 
     // Ctrl+C (or a polite kill) ends the capture after the current frame, keeping
     // what was captured.
     CapturedFrame frame;
     int64_t queued = 0;
     bool failed = false;
-    for (int64_t i = 0; i < o.frameCount && !interrupted; ++i) {
+    for (int64_t i = 0; i < o.frameCount && !interruptions; ++i) {
         if (ring) {
             drawRingFrame(spanFrame(o.fps, o.from, i), sound, i, &frame);
         } else {
@@ -230,7 +229,7 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         int64_t soundFrom = soundFramesUpTo(i);
         soundPcm16(sound, soundStart + soundFrom, soundFramesUpTo(i + 1) - soundFrom, &frame.sound);
         if (!queueFrame(writer, &frame, &error)) {
-            failed = true;
+            failed = !error.empty();  // else interrupted while the writer was stuck
             break;
         }
         queued = i + 1;
@@ -243,9 +242,14 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         error = finishError;
         failed = true;
     }
-    if (encoder && !finishVideoEncoder(encoder, &finishError) && !failed) {
+    bool abandoned = false;
+    if (encoder && !finishVideoEncoder(encoder, &finishError, &abandoned) && (!failed || abandoned)) {
         error = finishError;
         failed = true;
+    }
+    if (abandoned) {  // the staged video goes with the Output
+        std::fprintf(stderr, "vorrend-capture: %s\n", error.c_str());
+        return 130;
     }
     // Kept only when complete: the video as ffprobe reads it back, the frames with
     // their soundtrack.
@@ -268,10 +272,10 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     char line[600];
     std::snprintf(line, sizeof line,
                   "vorrend-capture: %s%lld frames (%.3f s at %.6g fps, %dx%d) to %s in %.1f s, %.1f fps",
-                  interrupted ? "interrupted; " : "", (long long)done, o.fps.seconds(done), o.fps.value(), o.width,
+                  interruptions ? "interrupted; " : "", (long long)done, o.fps.seconds(done), o.fps.value(), o.width,
                   o.height, o.out.c_str(), progress.elapsed(), done / std::max(progress.elapsed(), 1e-6));
     progress.summary(line);
-    return interrupted ? 130 : 0;
+    return interruptions ? 130 : 0;
 }
 
 }  // namespace

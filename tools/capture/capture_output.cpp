@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
@@ -354,9 +355,17 @@ FrameWriter* startFrameWriter(WriteFrame write, size_t depth) {
     return w;
 }
 
+size_t writerDepth(size_t pictureBytes) {
+    return std::clamp<size_t>(frameQueueBytes / std::max<size_t>(pictureBytes, 1), 1, 4);
+}
+
 bool queueFrame(FrameWriter* w, CapturedFrame* frame, std::string* error) {
     std::unique_lock<std::mutex> hold(w->lock);
-    w->changed.wait(hold, [w] { return w->waiting.size() < w->depth || !w->error.empty(); });
+    // A tenth of a second at a time: a writer that takes nothing (ffmpeg stopped)
+    // must not keep an interrupt waiting.
+    auto room = [w] { return w->waiting.size() < w->depth || !w->error.empty(); };
+    while (!w->changed.wait_for(hold, std::chrono::milliseconds(100), room))
+        if (interruptions) return false;
     if (!w->error.empty()) {
         *error = w->error;
         return false;
