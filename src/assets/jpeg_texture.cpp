@@ -14,11 +14,13 @@
 namespace {
 
 // libjpeg's default error exit ends the process; ours jumps back to decodeJpg with
-// the message, so a damaged file is an ordinary failure.
+// the message, so a damaged file is an ordinary failure. Its warnings (data that
+// still decodes, damaged) are kept for the caller rather than printed.
 struct JpegErrors {
     jpeg_error_mgr pub;
     jmp_buf escape;
     char message[JMSG_LENGTH_MAX];
+    char warning[JMSG_LENGTH_MAX];
 };
 
 void jpegErrorExit(j_common_ptr info) {
@@ -27,7 +29,12 @@ void jpegErrorExit(j_common_ptr info) {
     longjmp(errors->escape, 1);
 }
 
-void jpegQuiet(j_common_ptr) {}  // warnings (corrupt data that still decodes) stay silent
+// libjpeg's own emit_message passes on the first warning of a file only, as its
+// standard error manager prints it.
+void jpegKeepWarning(j_common_ptr info) {
+    JpegErrors* errors = reinterpret_cast<JpegErrors*>(info->err);
+    if (!errors->warning[0]) (*info->err->format_message)(info, errors->warning);
+}
 
 // A progressive file can hold thousands of tiny scans, each one a full pass over
 // the coefficients; no honest picture needs more than a few dozen.
@@ -50,8 +57,9 @@ struct JpegDecoder {
 void setUpJpegDecoder(JpegDecoder* d) {
     d->info.err = jpeg_std_error(&d->errors.pub);
     d->errors.pub.error_exit = jpegErrorExit;
-    d->errors.pub.output_message = jpegQuiet;
+    d->errors.pub.output_message = jpegKeepWarning;
     d->errors.message[0] = 0;
+    d->errors.warning[0] = 0;
     jpeg_create_decompress(&d->info);
     d->progress.progress_monitor = jpegScanLimit;
     d->info.progress = &d->progress;
@@ -109,7 +117,7 @@ bool decodeJpg(JpegDecoder* d, jpgImage* image, std::string* error) {
 
 }  // namespace
 
-std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error) {
+std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error, std::string* damage) {
     std::string ignored;
     if (!error) error = &ignored;
     if (size == 0) {
@@ -123,10 +131,11 @@ std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std
     bool ok = decodeJpg(&d, image.get(), error);
     jpeg_destroy_decompress(&d.info);
     if (!ok) return nullptr;
+    if (damage) *damage = d.errors.warning;
     return image;
 }
 
-std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error) {
+std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error, std::string* damage) {
     std::string ignored;
     if (!error) error = &ignored;
     std::FILE* file = nullptr;
@@ -139,5 +148,6 @@ std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error)
     jpeg_destroy_decompress(&d.info);
     std::fclose(file);
     if (!ok) return nullptr;
+    if (damage) *damage = d.errors.warning;
     return image;
 }

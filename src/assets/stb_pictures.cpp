@@ -67,15 +67,38 @@ bool readPngFacts(const uint8_t* bytes, size_t size, PngFacts* facts, std::strin
     return true;
 }
 
+// Whether a JPEG file holds its end-of-image marker. The marker segments before the
+// first scan are walked by their lengths (an APP1 thumbnail has one of its own);
+// from the scan on, a 0xff byte in the data is stuffed with a 0, so FF D9 is the end.
+bool hasJpegEnd(const uint8_t* bytes, size_t size) {
+    size_t at = 2;
+    while (at + 4 <= size && bytes[at] == 0xff && bytes[at + 1] != 0xda)
+        at += 2 + (size_t(bytes[at + 2]) << 8 | bytes[at + 3]);
+    for (; at + 1 < size; ++at)
+        if (bytes[at] == 0xff && bytes[at + 1] == 0xd9) return true;
+    return false;
+}
+
 }  // namespace
 
-std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error) {
+std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error, std::string* damage) {
     std::string ignored;
     if (!error) error = &ignored;
     if (size == 0) {
         *error = "empty file";
         return nullptr;
     }
+    // stb_image refuses a file cut short, where libjpeg ends it with a marker of its
+    // own, warns and decodes the rest as grey: do as it does, so that both programs
+    // take the same file the same way.
+    std::vector<uint8_t> ended;
+    if (size > 2 && !hasJpegEnd(bytes, size)) {
+        ended.assign(bytes, bytes + size);
+        ended.insert(ended.end(), {0xff, 0xd9});
+        bytes = ended.data();
+        size = ended.size();
+    }
+    if (damage) *damage = ended.empty() ? "" : jpegCutShort;
     int width = 0, height = 0, components = 0;
     if (!stbi_info_from_memory(bytes, int(size), &width, &height, &components)) {
         *error = stbi_failure_reason();
@@ -106,7 +129,7 @@ std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std
     return image;
 }
 
-std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error) {
+std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error, std::string* damage) {
     std::string ignored;
     if (!error) error = &ignored;
     std::FILE* file = nullptr;
@@ -114,7 +137,7 @@ std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error)
     std::vector<uint8_t> bytes;
     const bool read = readWholeFile(file, &bytes, error);
     std::fclose(file);
-    return read ? decodeJpgMemory(bytes.data(), bytes.size(), error) : nullptr;
+    return read ? decodeJpgMemory(bytes.data(), bytes.size(), error, damage) : nullptr;
 }
 
 bool decodePngPicture(const uint8_t* bytes, size_t size, DecodedPicture* out, std::string* error) {

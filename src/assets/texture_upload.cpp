@@ -82,9 +82,9 @@ bool readFile(const char* fileName, std::vector<uint8_t>* bytes, std::string* er
 
 }  // namespace
 
-bool loadJpgTexture(uint32_t* textures, const char* fileName, int slot, std::string* error) {
+bool loadJpgTexture(uint32_t* textures, const char* fileName, int slot, std::string* error, std::string* damage) {
     if (!fileName) return true;
-    std::unique_ptr<jpgImage> image = loadJpgImage(fileName, error);
+    std::unique_ptr<jpgImage> image = loadJpgImage(fileName, error, damage);
     if (!image) return false;
     // Without a GL context (start-up could not make one) there is nothing to upload
     // to, and GLU would crash asking for the GL version.

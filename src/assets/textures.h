@@ -21,20 +21,28 @@ struct jpgImage {
     std::unique_ptr<uint8_t[]> pixels;
 };
 
-bool loadJpgTexture(uint32_t* textures, const char* fileName, int slot, std::string* error = nullptr);
+bool loadJpgTexture(uint32_t* textures, const char* fileName, int slot, std::string* error = nullptr,
+                    std::string* damage = nullptr);
 // Decodes the file and builds a mipmapped RGB texture (min GL_LINEAR_MIPMAP_NEAREST,
 // mag GL_LINEAR) into textures[slot]; rows of any width upload correctly and the
 // unpack alignment is restored. A null name does nothing. False with the reason
 // when the file cannot be loaded (missing, damaged, unsupported); the slot is then
-// left as it was.
+// left as it was. True for a file that decodes in spite of damage too, with the
+// decoder's first warning in *damage (libjpeg's "Premature end of JPEG file" for a
+// cut file, whose missing rows come out grey); *damage stays empty for a whole file.
 
-std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error);
+std::unique_ptr<jpgImage> loadJpgImage(const char* fileName, std::string* error, std::string* damage = nullptr);
 // Null with a reason when the file cannot be opened or decoded. Colour and grey
 // JPEG pictures give RGB; CMYK and others are refused; libjpeg errors never end
-// the process.
+// the process. Damage it decodes through goes into *damage, as above.
 
-std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error);
+std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error,
+                                          std::string* damage = nullptr);
 // The decoder behind loadJpgImage, on bytes in memory (tests, fuzzers).
+
+// What libjpeg says of a file that ends before its end-of-image marker; the web
+// page's decoder reports such a file in the same words.
+inline constexpr char jpegCutShort[] = "Premature end of JPEG file";
 
 uint32_t pngBind(const char* fileName, int mipmap, int transparency, void* info, int wrap, int minFilter, int magFilter,
                  std::string* error = nullptr);

@@ -11,10 +11,21 @@
 #include "assets/textures.h"
 #include "runtime/projection.h"
 
+static std::vector<std::string>* problems = nullptr;  // collectAssetProblems
+
+void collectAssetProblems(std::vector<std::string>* list) { problems = list; }
+
 static void prepareObject(const ManifestObject& entry) {
     tegn3d& object = *entry.object;
     std::string why;
-    if (!object.loadFromFile(dataPath(entry.path).c_str(), &why)) showMessageBox(why.c_str(), "tegn3d::loadFromFile");
+    // The loader's message names the file. Four objects share the sphere's: four
+    // boxes, but one line for the file.
+    if (!object.loadFromFile(dataPath(entry.path).c_str(), &why)) {
+        if (!problems)
+            showMessageBox(why.c_str(), "tegn3d::loadFromFile");
+        else if (firstOfItsFile(entry))
+            problems->push_back(why);
+    }
     // A file may hold fewer meshes than the manifest addresses: skip the rest.
     int treated = entry.everyMesh ? object.meshCount : (object.meshCount > 0 ? 1 : 0);
     for (int i = 0; i < treated; ++i) {
@@ -30,8 +41,8 @@ static void prepareObject(const ManifestObject& entry) {
 }
 
 // The demo cannot start without its pictures: a failure, not a normal end.
-[[noreturn]] static void stopOnJpeg(const char* path, const std::string& why) {
-    std::fprintf(stderr, "%s: %s\n", path, why.c_str());
+[[noreturn]] static void stopOnJpeg(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
     showMessageBox("Unable to load JPG File!", "Error");
     std::exit(1);
 }
@@ -47,9 +58,18 @@ void loadAssets(DemoWindow window) {
 
     for (const ManifestPicture& picture : jpegManifest) {
         const std::string path = dataPath(picture.path);
-        std::string why;
-        if (!loadJpgTexture(jpgTextures, path.c_str(), int(picture.texture - jpgTextures), &why))
-            stopOnJpeg(path.c_str(), why);
+        std::string why, damage;
+        if (!loadJpgTexture(jpgTextures, path.c_str(), int(picture.texture - jpgTextures), &why, &damage)) {
+            if (!problems) stopOnJpeg(path + ": " + why);
+            problems->push_back(path + ": " + why);
+        } else if (!damage.empty()) {
+            // The picture shows as it came; the warning goes to stderr as libjpeg's
+            // own error manager prints it, with the file's name.
+            if (problems)
+                problems->push_back(path + ": " + damage);
+            else
+                std::fprintf(stderr, "%s: %s\n", path.c_str(), damage.c_str());
+        }
     }
     // Decoding the PNG files is most of the load: it runs on every core meanwhile.
     std::vector<std::string> pngPaths;
@@ -61,7 +81,11 @@ void loadAssets(DemoWindow window) {
         std::string why;
         *pngManifest[i].texture = pngBind(pngNames[i], 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR, &why);
         // No box: whatever uses the picture shows the default texture instead.
-        if (!*pngManifest[i].texture && hasContext) std::fprintf(stderr, "%s: %s\n", pngNames[i], why.c_str());
+        if (*pngManifest[i].texture) continue;
+        if (problems)
+            problems->push_back(std::string(pngNames[i]) + ": " + why);
+        else if (hasContext)
+            std::fprintf(stderr, "%s: %s\n", pngNames[i], why.c_str());
     }
     finishPngPrefetch();
     for (const ManifestObject& entry : objectManifest) prepareObject(entry);

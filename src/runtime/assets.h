@@ -4,6 +4,9 @@
 // that did not load.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
+
 #include "assets/tegn3d.h"
 #include "platform/window.h"
 #include "runtime/manifest.h"
@@ -30,4 +33,11 @@ void loadAssets(DemoWindow window);
 // "Unable to load JPG File!" (caption "Error") and ends the process with status 1;
 // a PNG that fails leaves 0 and prints its reason on stderr; an object that fails
 // shows its message (caption "tegn3d::loadFromFile"), stays empty and the steps
-// for meshes it lacks are skipped.
+// for meshes it lacks are skipped. A JPEG that decodes in spite of damage (cut
+// short, say) prints the decoder's warning on stderr and is used as it came.
+
+void collectAssetProblems(std::vector<std::string>* problems);
+// From here loadAssets puts one line for each data file that fails or loads
+// damaged, naming the file and why, into *problems instead of showing or printing
+// it, and goes on loading whatever fails: the caller decides what follows. Null
+// restores the player's ways above.

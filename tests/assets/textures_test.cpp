@@ -197,6 +197,19 @@ TEST(JpegDecode, DamagedAndOversizedFilesFailWithAReason) {
     EXPECT_NE(why.find("too large"), std::string::npos) << why;
 }
 
+// A file cut short decodes, damaged, with libjpeg's warning, whichever decoder reads
+// it: without its end marker, or halfway through its data. A whole one says nothing.
+TEST(JpegDecode, AFileCutShortDecodesWithLibjpegsWarning) {
+    const std::string whole = plainJpeg(64, 64, 10, 20, 30);
+    const size_t cuts[] = {whole.size(), whole.size() - 2, (whole.find("\xff\xda") + whole.size()) / 2};
+    for (size_t size : cuts) {
+        std::string why, damage = "unset";
+        auto image = decodeJpgMemory(reinterpret_cast<const uint8_t*>(whole.data()), size, &why, &damage);
+        ASSERT_TRUE(image && image->width == 64u) << size << " bytes: " << why;
+        EXPECT_EQ(damage, size == whole.size() ? "" : jpegCutShort) << size << " bytes";
+    }
+}
+
 // The loader only reports: loadAssets shows the box and ends the demo (see the
 // manifest tests).
 TEST_F(JpegTexture, MissingOrDamagedFileFailsWithItsReasonAndLeavesTheSlot) {

@@ -28,7 +28,8 @@ extern char** environ;
 #include "test_ogg.h"
 
 ProcessResult runProgram(const std::vector<std::string>& args, const std::string& workingDir,
-                         const std::string& pathVariable, const InterruptWhen& interruptWhen, long fileSizeLimit) {
+                         const std::string& pathVariable, const InterruptWhen& interruptWhen, long fileSizeLimit,
+                         const RunMore& more) {
     ProcessResult result;
     char errorFile[] = "/tmp/vorrend-capture-test-XXXXXX";
     int errorFd = mkstemp(errorFile);
@@ -42,6 +43,7 @@ ProcessResult runProgram(const std::vector<std::string>& args, const std::string
     for (char** e = environ; *e; ++e)
         if (pathVariable.empty() || std::strncmp(*e, "PATH=", 5) != 0) environment.push_back(*e);
     if (!pathVariable.empty()) environment.push_back("PATH=" + pathVariable);
+    environment.insert(environment.end(), more.environment.begin(), more.environment.end());
     std::vector<char*> envp;
     for (std::string& e : environment) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -65,6 +67,7 @@ ProcessResult runProgram(const std::vector<std::string>& args, const std::string
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
     int status = 0;
     bool interrupted = false;
+    std::chrono::steady_clock::time_point interruptedAt;
     while (waitpid(pid, &status, WNOHANG) != pid) {
         if (std::chrono::steady_clock::now() > deadline) {
             kill(pid, SIGKILL);
@@ -72,11 +75,14 @@ ProcessResult runProgram(const std::vector<std::string>& args, const std::string
             break;
         }
         if (interruptWhen && !interrupted && interruptWhen()) {
-            kill(pid, SIGINT);
+            kill(pid, more.interruptSignal);
             interrupted = true;
+            interruptedAt = std::chrono::steady_clock::now();
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    if (interrupted)
+        result.secondsToExit = std::chrono::duration<double>(std::chrono::steady_clock::now() - interruptedAt).count();
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     std::ifstream in(errorFile);
     std::stringstream text;
@@ -88,10 +94,11 @@ ProcessResult runProgram(const std::vector<std::string>& args, const std::string
 }
 
 ProcessResult runCapture(const std::vector<std::string>& args, const std::string& workingDir,
-                         const std::string& pathVariable, const InterruptWhen& interruptWhen, long fileSizeLimit) {
+                         const std::string& pathVariable, const InterruptWhen& interruptWhen, long fileSizeLimit,
+                         const RunMore& more) {
     std::vector<std::string> all = {VORREND_CAPTURE};
     all.insert(all.end(), args.begin(), args.end());
-    return runProgram(all, workingDir, pathVariable, interruptWhen, fileSizeLimit);
+    return runProgram(all, workingDir, pathVariable, interruptWhen, fileSizeLimit, more);
 }
 
 std::string folderWithData() {

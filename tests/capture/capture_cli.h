@@ -2,31 +2,39 @@
 // files back, and a shared data folder with a soundtrack long enough for the whole
 // timeline.
 #pragma once
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 struct ProcessResult {
-    int exitCode = -1;      // 128 + signal when it died of one
-    std::string errorText;  // what it wrote to stderr
+    int exitCode = -1;          // 128 + signal when it died of one
+    std::string errorText;      // what it wrote to stderr
+    double secondsToExit = -1;  // from the interrupt to the exit
 };
 
 using InterruptWhen = std::function<bool()>;
 
+// What fewer runs ask for.
+struct RunMore {
+    int interruptSignal = SIGINT;          // as from Ctrl+C
+    std::vector<std::string> environment;  // NAME=value, added to ours
+};
+
 ProcessResult runProgram(const std::vector<std::string>& args, const std::string& workingDir,
                          const std::string& pathVariable = "", const InterruptWhen& interruptWhen = nullptr,
-                         long fileSizeLimit = 0);
+                         long fileSizeLimit = 0, const RunMore& more = {});
 // Runs args[0] (a full path) in workingDir, with a PATH of its own when given. When
 // interruptWhen is given it is asked every 5 ms while the program runs, and the
-// program gets SIGINT (as from Ctrl+C) the first time it says yes. With a
+// program gets more.interruptSignal the first time it says yes. With a
 // fileSizeLimit, no file it (or a program it starts) writes may grow past that many
 // bytes: writes beyond fail with EFBIG, as on a full disk. A program still running
 // after two minutes is killed.
 
 ProcessResult runCapture(const std::vector<std::string>& args, const std::string& workingDir,
                          const std::string& pathVariable = "", const InterruptWhen& interruptWhen = nullptr,
-                         long fileSizeLimit = 0);
+                         long fileSizeLimit = 0, const RunMore& more = {});
 // The vorrend-capture of this build.
 
 std::string folderWithData();

@@ -1,12 +1,17 @@
 // vorrend-capture from the command line, checked against the demo's own frame loop
 // run in this process.
 #include <GL/gl.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -446,6 +451,41 @@ TEST(CaptureCommandLine, InterruptedVideoIsPlayableWithWhatWasCaptured) {
     }
 }
 
+namespace {
+// The process whose command line holds that text, 0 when there is none.
+pid_t processWith(const std::string& text) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+        std::string line((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (line.find(text) != std::string::npos) return pid_t(std::atoi(entry.path().filename().c_str()));
+    }
+    return 0;
+}
+}  // namespace
+
+// ffmpeg stopped (SIGSTOP) mid-capture takes nothing more and cannot finish the
+// video: Ctrl+C or a polite kill still ends the capture within a second, keeping
+// nothing.
+TEST(CaptureCommandLine, InterruptsAreHonouredWhileFfmpegIsStopped) {
+    for (int signal : {SIGINT, SIGTERM}) {
+        ScratchDir out;
+        pid_t ffmpeg = 0;
+        ProcessResult run = runCapture({"--size", size(), "--out", out.file("whole.mp4")}, captureDataDir(), "",
+                                       [&] {
+                                           if (stagedSize(out.path(), "whole.mp4") < 20000) return false;
+                                           ffmpeg = processWith("file:" + out.path());
+                                           return ffmpeg > 0 && kill(ffmpeg, SIGSTOP) == 0;
+                                       },
+                                       0, {signal, {}});
+        if (ffmpeg > 0) kill(ffmpeg, SIGKILL);  // should the capture have left it
+        EXPECT_EQ(run.exitCode, 130) << run.errorText;
+        EXPECT_LT(run.secondsToExit, 1.0) << signal;
+        EXPECT_NE(run.errorText.find("ffmpeg was stopped"), std::string::npos) << run.errorText;
+        EXPECT_EQ(folderListing(out.path()), std::vector<std::string>{}) << signal;
+    }
+}
+
 // Usage errors end with 2, failures at run time with 1, each with a clear message.
 TEST(CaptureCommandLine, FailuresExitWithTheirCodeAndAClearMessage) {
     ScratchDir out, empty;
@@ -472,7 +512,7 @@ TEST(CaptureCommandLine, FailuresExitWithTheirCodeAndAClearMessage) {
          captureDataDir(),
          "",
          1,
-         "cannot make"},
+         "cannot make the folder " + out.file("plain-file/frames") + ": Not a directory"},
         {{"--from", "21", "--to", "22", "--out", out.file("a.mp4")},
          captureDataDir(),
          empty.file("elsewhere"),
@@ -499,6 +539,94 @@ TEST(CaptureCommandLine, FailuresExitWithTheirCodeAndAClearMessage) {
         EXPECT_NE(run.errorText.find(c.message), std::string::npos) << run.errorText;
     }
     EXPECT_EQ(folderListing(out.file("earlier")), std::vector<std::string>{"frame-000001.png"});
+}
+
+// A data file that fails to load or loads damaged ends a capture of any kind before
+// it renders: one line for each, naming it and why, and nothing left behind. Asked
+// to, it renders with them all the same.
+TEST(CaptureCommandLine, DamagedDataEndsTheCaptureNamingEachFile) {
+    ScratchDir here;
+    fs::copy(captureDataDir() + "/data", here.file("data"), fs::copy_options::recursive);
+    const std::string skuta = here.file("data/pic/skuta.jpg");
+    std::ifstream in(skuta, std::ios::binary);
+    const std::string jpeg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const struct {
+        const char* file;
+        uintmax_t size;  // cut to that, -1 for none: removed
+        const char* line;
+    } cases[] = {
+        {"objects/skute2.ebr", 0, "Damaged object file data/objects/skute2.ebr: the file is shorter than"},
+        {"pic/skjerm.png", uintmax_t(-1), "data/pic/skjerm.png: cannot open: No such file or directory"},
+        {"pic/skuta.jpg", (jpeg.find("\xff\xda") + jpeg.size()) / 2, "data/pic/skuta.jpg: Premature end of JPEG"},
+        {"sound/vorrend.ogg", uintmax_t(-1), "data/sound/vorrend.ogg: "},
+    };
+    for (const auto& c : cases) {
+        const std::string path = here.file("data/" + std::string(c.file));
+        c.size == uintmax_t(-1) ? void(fs::remove(path)) : fs::resize_file(path, c.size);
+    }
+    for (std::vector<std::string> args : {std::vector<std::string>{"--time", "21", "--out", "a.png"},
+                                          {"--out", "frames"},
+                                          {"--out", "a.mkv"},
+                                          {"--allow-damaged-data", "--time", "21", "--out", "a.png"}}) {
+        args.insert(args.begin(), {"--size", size()});
+        ProcessResult run = runCapture(args, here.path());
+        const bool allowed = args[2] == "--allow-damaged-data";
+        EXPECT_EQ(run.exitCode, allowed ? 0 : 1) << args.back() << ": " << run.errorText;
+        for (const auto& c : cases)
+            EXPECT_TRUE(allowed || run.errorText.find("vorrend-capture: " + std::string(c.line)) != std::string::npos)
+                << args.back() << ": " << run.errorText;
+        EXPECT_EQ(folderListing(here.path()).size(), allowed ? 2u : 1u) << args.back();  // data/, and a.png
+    }
+}
+
+// One capture at a time writes into a folder. Two started at once into the same new
+// one: one writes its frames, the other is refused naming the folder (and does not
+// take the folder away). A folder whose lock another holds (here this test) is left
+// as it is; the lock file a killed capture leaves behind is taken over and removed.
+TEST(CaptureCommandLine, OneCaptureAtATimeWritesIntoAFolder) {
+    ScratchDir out;
+    const std::string folder = out.file("frames");
+    const std::vector<std::vector<std::string>> runs = {
+        {"--size", size(), "--fps", "10", "--from", "20", "--to", "21", "--out", folder},
+        {"--size", size(), "--fps", "10", "--from", "60", "--to", "60.5", "--out", folder}};
+    std::vector<ProcessResult> results = runCaptures(runs, captureDataDir());
+    const size_t winner = results[0].exitCode == 0 ? 0 : 1;
+    ASSERT_EQ(results[winner].exitCode, 0) << results[winner].errorText;
+    EXPECT_EQ(results[1 - winner].exitCode, 1);
+    EXPECT_NE(results[1 - winner].errorText.find(folder), std::string::npos) << results[1 - winner].errorText;
+    EXPECT_EQ(folderListing(folder).size(), winner == 0 ? 11u : 6u);
+
+    const std::string held = out.file("held");
+    out.write("held/.vorrend-capture.lock", "");  // as a killed capture leaves it
+    std::vector<std::string> args = runs[1];
+    args.back() = held;
+    const int fd = open((held + "/.vorrend-capture.lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    ProcessResult run = runCapture(args, captureDataDir());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.errorText.find("cannot capture into " + held + ": another capture is writing there"),
+              std::string::npos)
+        << run.errorText;
+    EXPECT_EQ(folderListing(held), std::vector<std::string>{".vorrend-capture.lock"});
+    close(fd);
+    run = runCapture(args, captureDataDir());
+    EXPECT_EQ(run.exitCode, 0) << run.errorText;
+    EXPECT_EQ(folderListing(held).size(), 6u);  // five frames and the soundtrack
+}
+
+// Every output is on disk before it takes its final name: with renames of files not
+// fsynced failing, a capture of each kind still succeeds.
+TEST(CaptureCommandLine, OutputsAreSyncedBeforeTheyTakeTheirNames) {
+    ScratchDir out;
+    const RunMore syncChecked = {SIGINT, {"LD_PRELOAD=" VORREND_SYNC_CHECK, "ASAN_OPTIONS=verify_asan_link_order=0"}};
+    for (std::vector<std::string> args : {std::vector<std::string>{"--time", "21", "--out", "a.png"},
+                                          {"--fps", "10", "--from", "21", "--to", "21.3", "--out", "frames"},
+                                          {"--fps", "10", "--from", "21", "--to", "21.3", "--out", "a.mkv"}}) {
+        args.insert(args.begin(), {"--size", size()});
+        args.back() = out.file(args.back());
+        ProcessResult run = runCapture(args, captureDataDir(), "", nullptr, 0, syncChecked);
+        EXPECT_EQ(run.exitCode, 0) << args.back() << ": " << run.errorText;
+    }
 }
 
 // Started anywhere, it finds the data made beside it in the build tree, as an

@@ -149,6 +149,13 @@ TEST(CaptureOptions, BadArgumentsAreRefusedWithAReason) {
         EXPECT_GT(lineEnd, std::strlen("vorrend-capture: ")) << shown;
         EXPECT_EQ(err.substr(lineEnd + 1), "Try 'vorrend-capture --help' for more information.\n") << err;
     }
+    // A --from at or past the end is named as such, not as a --to before it.
+    for (const char* from : {"1e308", end.c_str()}) {
+        CaptureOptions o;
+        std::string out, err;
+        parse({"--out", "a.mp4", "--from", from}, &o, &out, &err);
+        EXPECT_EQ(err.find("vorrend-capture: --from must lie from 0 to before 145 seconds"), 0u) << err;
+    }
     // Odd sizes are fine for pictures and folders of frames.
     CaptureOptions o;
     std::string error;

@@ -5,6 +5,7 @@
 // its interval, A + (i + 1/2)/fps, and its sound is the music from A + i/fps to
 // A + (i + 1)/fps, so the audio track is simply the soundtrack from A to A + N/fps.
 #pragma once
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -27,10 +28,11 @@ struct CaptureOptions {
     double time = 0;                // --time
     double from = 0, to = showEnd;  // --from, --to
     std::string out;
-    std::string data;       // --data; empty to look for it
-    int samples = 1;        // --aa: samples per pixel, resolved to one
-    int crf = -1;           // --crf: the lossy codecs' quality; -1 for the codec's default
-    bool lossless = false;  // --lossless: FFV1 in .mkv, H.264 at qp 0 in .mp4
+    std::string data;           // --data; empty to look for it
+    int samples = 1;            // --aa: samples per pixel, resolved to one
+    int crf = -1;               // --crf: the lossy codecs' quality; -1 for the codec's default
+    bool lossless = false;      // --lossless: FFV1 in .mkv, H.264 at qp 0 in .mp4
+    bool allowDamaged = false;  // --allow-damaged-data: render with data files that failed to load
     OutputKind kind = OutputKind::picture;
     int64_t frameCount = 0;  // span frames, filled by parseCaptureArgs
 };
@@ -128,6 +130,16 @@ bool addWavFrames(WavWriter* wav, const std::vector<int16_t>& pcm, std::string* 
 bool finishWav(WavWriter* wav, std::string* error);
 // Sets the header's sizes to the frames written and commits the file.
 
+bool claimFolder(const std::string& folder, std::string* error);
+// Makes this capture the folder's only writer until the process ends: an exclusive
+// lock on the hidden file ".vorrend-capture.lock" in it, which the system drops
+// when the process dies however it dies (the file a kill -9 leaves behind is taken
+// over by the next capture). False, naming the folder, while another capture holds
+// it.
+
+void releaseFolder();
+// Removes the lock file and lets the folder go; nothing when none is held.
+
 bool holdsFrames(const std::string& folder, std::string* found);
 // True when the folder holds frame-*.png files or a soundtrack.wav (the first one
 // found named in *found).
@@ -145,6 +157,17 @@ struct CapturedFrame {
 
 using WriteFrame = std::function<bool(CapturedFrame& frame, std::string* error)>;
 
+// The frames on their way from the renderer to their files or to ffmpeg, in all:
+// the writer's queue holds up to four of them, a video encoder's queue the rest.
+// ffmpeg's own input queue holds as many as ours.
+constexpr size_t frameQueueBytes = size_t(256) << 20;
+
+size_t writerDepth(size_t pictureBytes);
+// Frames the writer's queue holds for pictures of that many bytes: 1 to 4.
+
+extern volatile std::sig_atomic_t interruptions;
+// Ctrl+C and polite kills received so far (capture_main.cpp counts them).
+
 struct FrameWriter;
 
 FrameWriter* startFrameWriter(WriteFrame write, size_t depth);
@@ -155,7 +178,8 @@ FrameWriter* startFrameWriter(WriteFrame write, size_t depth);
 bool queueFrame(FrameWriter* writer, CapturedFrame* frame, std::string* error);
 // Hands the frame over, waiting while `depth` frames are queued, and leaves in
 // *frame an earlier one's buffers to fill again. False, with the reason, once a
-// write has failed.
+// write has failed; false with none when interrupted while it waits (the frame is
+// then not queued).
 
 bool finishFrameWriter(FrameWriter* writer, int64_t* written, std::string* error);
 // Writes what is queued and ends the thread; *written counts the frames written.
@@ -189,14 +213,15 @@ VideoEncoder* startVideoEncoder(const std::string& ffmpeg, StagedFile* out, int 
 // Pictures and sound go in frame by frame, so wherever the capture stops both
 // tracks stop together.
 
-bool writeVideoFrame(VideoEncoder* encoder, const uint8_t* picture, size_t pictureBytes,
-                     const std::vector<int16_t>& pcm);
-// One picture and the sound that plays while it is shown. False when ffmpeg has
-// gone away.
+bool writeVideoFrame(VideoEncoder* encoder, std::vector<uint8_t>* picture, const std::vector<int16_t>& pcm);
+// One picture (its buffer taken, a spare one left in its place) and the sound that
+// plays while it is shown. False when ffmpeg has gone away, or was given up: after
+// an interrupt, when it is stopped (it takes nothing more) or on a second one.
 
-bool finishVideoEncoder(VideoEncoder* encoder, std::string* error);
-// Closes the pipes and waits for ffmpeg; false when it failed. The file stays
-// staged: verify it, then commit it.
+bool finishVideoEncoder(VideoEncoder* encoder, std::string* error, bool* abandoned);
+// Closes the pipes and waits for ffmpeg; false when it failed, or was given up as
+// above (then *abandoned is set and ffmpeg killed). Waiting honours interrupts
+// within a tenth of a second. The file stays staged: verify it, then commit it.
 
 bool verifyVideo(const std::string& ffprobe, const std::string& file, int64_t frames, double soundSeconds,
                  std::string* error);

@@ -1,16 +1,20 @@
 // vorrend-capture: renders the demo headless, frame-exact, to a PNG picture, a folder
 // of PNG frames with the soundtrack, or a video encoded by ffmpeg.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
 #include "capture.h"
+#include "runtime/assets.h"
 #include "runtime/data_folder.h"
 #include "runtime/manifest.h"
 #include "runtime/show.h"
@@ -19,8 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
-void onInterrupt(int) { interrupted = 1; }
+void onInterrupt(int) { interruptions = interruptions > 0 ? 2 : 1; }
 
 int failWith(const std::string& message) {
     std::fprintf(stderr, "vorrend-capture: %s\n", message.c_str());
@@ -65,25 +68,46 @@ struct Output {
 std::vector<std::string> madeFolders;
 void removeLeftovers() {
     removeStagedLeftovers();
+    releaseFolder();
     for (const std::string& folder : madeFolders) rmdir(folder.c_str());
+}
+
+// Makes the folder and any missing above it, noting the ones this run made: only
+// mkdir's own success says so, when another capture makes them at the same time.
+bool makeFolder(const std::string& target, std::string* error) {
+    fs::path path;
+    int failure = 0;
+    for (const fs::path& part : fs::path(target)) {
+        path /= part;
+        if (part.empty() || part == "." || part == "..") continue;
+        if (mkdir(path.c_str(), 0777) == 0) {
+            madeFolders.insert(madeFolders.begin(), path.string());
+        } else if (errno != EEXIST) {
+            failure = errno;
+            break;
+        }
+    }
+    struct stat st;
+    if (!failure && stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+    *error = "cannot make the folder " + target + ": " + std::strerror(failure ? failure : ENOTDIR);
+    return false;
 }
 
 bool checkOutput(const CaptureOptions& o, Output* output, std::string* error) {
     if (o.kind == OutputKind::folder) {
-        std::error_code ec;
-        std::string found;
+        if (!makeFolder(o.out, error)) return false;
+        // Claimed before anything is looked at or written: two captures into one
+        // folder would mix their frames. The folder stays if another capture has it.
+        if (!claimFolder(o.out, error)) {
+            madeFolders.clear();
+            return false;
+        }
         // Old frames and new ones must never mix: a longer earlier capture would leave
         // its last frames after ours.
+        std::string found;
         if (holdsFrames(o.out, &found)) {
             *error = o.out + " already holds an earlier capture (" + found +
                      "); give a new or empty folder, or remove its frames first";
-            return false;
-        }
-        for (fs::path folder = o.out; !folder.empty() && !fs::exists(folder, ec); folder = folder.parent_path())
-            madeFolders.push_back(folder.string());
-        fs::create_directories(o.out, ec);
-        if (!fs::is_directory(o.out, ec)) {
-            *error = "cannot make the folder " + o.out;
             return false;
         }
         return true;
@@ -134,8 +158,8 @@ const char* nothingCaptured = "vorrend-capture: interrupted before the first fra
 
 int capturePicture(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     std::string error;
-    drawPictureAt(o.fps, o.time, heardIn(sound), &interrupted);
-    if (interrupted) {
+    drawPictureAt(o.fps, o.time, heardIn(sound), &interruptions);
+    if (interruptions) {
         std::fputs(nothingCaptured, stderr);
         return 130;
     }
@@ -161,7 +185,7 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         if (!encoder) return failWith(error);
         write = [encoder](CapturedFrame& frame, std::string* why) {
             if (frame.ringSlot >= 0 && !readRingFrame(&frame, why)) return false;
-            if (writeVideoFrame(encoder, frame.picture.data(), frame.picture.size(), frame.sound)) return true;
+            if (writeVideoFrame(encoder, &frame.picture, frame.sound)) return true;
             *why = "ffmpeg stopped taking frames";
             return false;
         };
@@ -174,25 +198,25 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         };
     }
     // The writer hands frames to ffmpeg, or writes the PNG files and the WAV, while
-    // the next frames render: a few frames in hand, within 256 MiB.
-    const size_t pictureBytes = size_t(o.width) * size_t(o.height) * 4;
-    const size_t depth = std::clamp<size_t>((256u << 20) / pictureBytes, 1, 4);
+    // the next frames render: a few frames in hand, within the frame queue's bytes.
+    const size_t pictureBytes = size_t(o.width) * size_t(o.height) * 4, depth = writerDepth(pictureBytes);
     // One more slot than frames the writer holds: the one being drawn. Without the
-    // ring every frame is read back here, after it is drawn.
+    // ring (also where its pictures would not fit in the frame queue's bytes) every
+    // frame is read back here, after it is drawn.
     std::string why;
-    const bool ring = startFrameRing(int(depth) + 1, &why);
+    const bool ring = (depth + 1) * pictureBytes <= frameQueueBytes && startFrameRing(int(depth) + 1, &why);
     FrameWriter* writer = startFrameWriter(write, depth);
 
     Progress progress;
     // The first frame shows the middle of its interval, half a frame after A.
-    replayHistory(o.fps, o.from + 0.5 * o.fps.seconds(1), heardIn(sound), &interrupted);
+    replayHistory(o.fps, o.from + 0.5 * o.fps.seconds(1), heardIn(sound), &interruptions);
 
     // Ctrl+C (or a polite kill) ends the capture after the current frame, keeping
     // what was captured.
     CapturedFrame frame;
     int64_t queued = 0;
     bool failed = false;
-    for (int64_t i = 0; i < o.frameCount && !interrupted; ++i) {
+    for (int64_t i = 0; i < o.frameCount && !interruptions; ++i) {
         if (ring) {
             drawRingFrame(spanFrame(o.fps, o.from, i), sound, i, &frame);
         } else {
@@ -203,7 +227,7 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         int64_t soundFrom = soundFramesUpTo(i);
         soundPcm16(sound, soundStart + soundFrom, soundFramesUpTo(i + 1) - soundFrom, &frame.sound);
         if (!queueFrame(writer, &frame, &error)) {
-            failed = true;
+            failed = !error.empty();  // else interrupted while the writer was stuck
             break;
         }
         queued = i + 1;
@@ -216,9 +240,14 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         error = finishError;
         failed = true;
     }
-    if (encoder && !finishVideoEncoder(encoder, &finishError) && !failed) {
+    bool abandoned = false;
+    if (encoder && !finishVideoEncoder(encoder, &finishError, &abandoned) && (!failed || abandoned)) {
         error = finishError;
         failed = true;
+    }
+    if (abandoned) {  // the staged video goes with the Output
+        std::fprintf(stderr, "vorrend-capture: %s\n", error.c_str());
+        return 130;
     }
     // Kept only when complete: the video as ffprobe reads it back, the frames with
     // their soundtrack.
@@ -241,10 +270,10 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     char line[600];
     std::snprintf(line, sizeof line,
                   "vorrend-capture: %s%lld frames (%.3f s at %.6g fps, %dx%d) to %s in %.1f s, %.1f fps",
-                  interrupted ? "interrupted; " : "", (long long)done, o.fps.seconds(done), o.fps.value(), o.width,
+                  interruptions ? "interrupted; " : "", (long long)done, o.fps.seconds(done), o.fps.value(), o.width,
                   o.height, o.out.c_str(), progress.elapsed(), done / std::max(progress.elapsed(), 1e-6));
     progress.summary(line);
-    return interrupted ? 130 : 0;
+    return interruptions ? 130 : 0;
 }
 
 }  // namespace
@@ -274,14 +303,27 @@ int main(int argc, char** argv) {
 
     Output output;
     if (!checkOutput(options, &output, &error)) return failWith(error);
+    // Every data file that fails or loads damaged, one line each: the capture would
+    // show its subject missing or grey and still claim success.
+    std::vector<std::string> damaged;
+    if (!options.allowDamaged) collectAssetProblems(&damaged);
     Soundtrack sound;
     const std::string soundtrack = dataPath(soundtrackFile);
     std::string why;
-    if (!openSoundtrack(soundtrack, &sound, &why) && options.kind != OutputKind::picture)
-        std::fprintf(stderr, "vorrend-capture: no readable %s (%s); the soundtrack will be silent\n",
-                     soundtrack.c_str(), why.c_str());
+    if (!openSoundtrack(soundtrack, &sound, &why)) {
+        if (!options.allowDamaged)
+            damaged.push_back(soundtrack + ": " + why);
+        else if (options.kind != OutputKind::picture)
+            std::fprintf(stderr, "vorrend-capture: no readable %s (%s); the soundtrack will be silent\n",
+                         soundtrack.c_str(), why.c_str());
+    }
     if (!stageOutput(options, sound, &output, &error)) return failWith(error);
 
     if (!startCaptureRenderer(options.width, options.height, options.samples, &error)) return failWith(error);
+    if (!damaged.empty()) {
+        for (const std::string& line : damaged) std::fprintf(stderr, "vorrend-capture: %s\n", line.c_str());
+        return failWith("missing or damaged data in " + dataFolder +
+                        "; nothing rendered (--allow-damaged-data renders with it all the same)");
+    }
     return options.single ? capturePicture(options, sound, output) : captureSpan(options, sound, output);
 }

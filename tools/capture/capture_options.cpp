@@ -42,7 +42,7 @@ bool parseRate(const std::string& text, FrameRate* fps) {
 
 struct Arguments {
     std::string size, fps, time, from, to, out, data, aa, crf;
-    bool lossless = false;
+    bool lossless = false, allowDamaged = false;
 };
 
 void describe(CLI::App& app, Arguments* a) {
@@ -53,9 +53,9 @@ void describe(CLI::App& app, Arguments* a) {
                      "--time, --fps is the rate of the frames that lead up to the picture. Without\n"
                      "--data the data is data/ in the working directory, else the data installed\n"
                      "with the program.",
-                     "0 when everything asked for is written; 1 when capturing fails\n"
-                     "(what it wrote is removed); 2 on a usage error; 130 after Ctrl+C, which keeps\n"
-                     "what was captured.");
+                     "0 when everything asked for is written; 1 when capturing fails or a data\n"
+                     "file is missing or damaged (what it wrote is removed); 2 on a usage error;\n"
+                     "130 after Ctrl+C, which keeps what was captured.");
     app.add_option("--out", a->out, "a folder, a .mp4, .mkv or .webm video, or with --time a .png")->type_name("PATH");
     app.add_option("--size", a->size, "picture size, 4:3 (default 640x480; even for videos)")->type_name("WxH");
     app.add_option("--fps", a->fps, "frames per second, whole or such as 60000/1001 (60)")->type_name("N");
@@ -70,6 +70,9 @@ void describe(CLI::App& app, Arguments* a) {
         ->type_name("N");
     app.add_flag("--lossless", a->lossless,
                  "an archive copy: FFV1 and FLAC in .mkv, or RGB H.264 at qp 0 and ALAC in .mp4");
+    app.add_flag("--allow-damaged-data", a->allowDamaged,
+                 "render even when data files are missing or damaged (their subjects then show absent or "
+                 "grey); without it such a file ends the capture before it renders");
 }
 
 }  // namespace
@@ -106,6 +109,7 @@ int parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options,
         o.crf = int(whole);
     }
     o.lossless = a.lossless;
+    o.allowDamaged = a.allowDamaged;
     o.data = a.data;
     o.out = a.out;
 
@@ -138,7 +142,9 @@ int parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options,
             return fail("--out " + o.out + ": " + extension +
                         " is not a video this tool writes (.mp4, .mkv or .webm); for a folder of PNG frames "
                         "give a name without an extension, or end it with /");
-        if (o.from < 0) return fail("--from cannot lie before 0 seconds");
+        if (!(o.from >= 0 && o.from < showEnd))
+            return fail("--from must lie from 0 to before " + showEndText() + " seconds, where the demo ends, not " +
+                        a.from);
         if (o.to > showEnd) return fail("--to cannot lie after " + showEndText() + " seconds, where the demo ends");
         if (o.to <= o.from) return fail("--to must lie after --from");
         // A hair of tolerance so that 21.1 - 21 at 10 fps still counts one frame.

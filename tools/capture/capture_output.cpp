@@ -4,11 +4,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <png.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
@@ -252,6 +254,49 @@ std::string frameName(int64_t number) {
     return name;
 }
 
+namespace {
+int claimLock = -1;  // the lock file's descriptor while a folder is claimed
+std::string claimPath;
+}  // namespace
+
+bool claimFolder(const std::string& folder, std::string* error) {
+    const std::string path = folder + "/.vorrend-capture.lock";
+    // A capture that just ended may remove the file between our open and our lock:
+    // the lock counts only while the name still leads to the file locked.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, newFileMode());
+        if (fd < 0) {
+            *error = "cannot claim the folder " + folder + ": " + std::strerror(errno);
+            return false;
+        }
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int failure = errno;
+            close(fd);
+            *error = failure == EWOULDBLOCK ? "cannot capture into " + folder + ": another capture is writing there"
+                                            : "cannot claim the folder " + folder + ": " + std::strerror(failure);
+            return false;
+        }
+        struct stat held, named;
+        if (fstat(fd, &held) == 0 && stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+            held.st_ino == named.st_ino) {
+            claimLock = fd;
+            claimPath = path;
+            return true;
+        }
+        close(fd);
+    }
+    *error = "cannot claim the folder " + folder + ": other captures keep taking it";
+    return false;
+}
+
+void releaseFolder() {
+    if (claimLock < 0) return;
+    // Removed while still locked: whoever opened it meanwhile finds it gone, above.
+    unlink(claimPath.c_str());
+    close(claimLock);
+    claimLock = -1;
+}
+
 bool holdsFrames(const std::string& folder, std::string* found) {
     DIR* dir = opendir(folder.c_str());
     if (!dir) return false;
@@ -310,9 +355,17 @@ FrameWriter* startFrameWriter(WriteFrame write, size_t depth) {
     return w;
 }
 
+size_t writerDepth(size_t pictureBytes) {
+    return std::clamp<size_t>(frameQueueBytes / std::max<size_t>(pictureBytes, 1), 1, 4);
+}
+
 bool queueFrame(FrameWriter* w, CapturedFrame* frame, std::string* error) {
     std::unique_lock<std::mutex> hold(w->lock);
-    w->changed.wait(hold, [w] { return w->waiting.size() < w->depth || !w->error.empty(); });
+    // A tenth of a second at a time: a writer that takes nothing (ffmpeg stopped)
+    // must not keep an interrupt waiting.
+    auto room = [w] { return w->waiting.size() < w->depth || !w->error.empty(); };
+    while (!w->changed.wait_for(hold, std::chrono::milliseconds(100), room))
+        if (interruptions) return false;
     if (!w->error.empty()) {
         *error = w->error;
         return false;

@@ -229,7 +229,7 @@ bool readRingFrame(CapturedFrame* captured, std::string* error) {
     static thread_local std::vector<GLuint> framebuffers;
     if (framebuffers.empty()) {
         if (!makeOffscreenGLCurrent(readerContext)) {
-            *error = "cannot use the second GL context";
+            *error = "cannot use the second GL context: EGL would not make it current on the writer's thread";
             return false;
         }
         for (GLuint texture : ringTextures) framebuffers.push_back(ringFramebuffer(texture, 0));

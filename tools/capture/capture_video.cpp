@@ -52,7 +52,13 @@ struct VideoEncoder {
     size_t pictureOffset = 0;                   // bytes of pictures.front() already sent
     std::vector<uint8_t> sound;                 // waiting for the sound pipe
     size_t soundOffset = 0;
+    int64_t picturesSent = 0;    // whole pictures ffmpeg has taken
+    size_t heldPictures = 1;     // pictures held at most once ffmpeg runs (the byte budget)
+    size_t openingPictures = 1;  // and while it opens its inputs
+    bool abandoned = false;      // interrupted while ffmpeg takes nothing
 };
+
+volatile std::sig_atomic_t interruptions = 0;
 
 namespace {
 std::string lowerExtension(const std::string& path) {
@@ -116,6 +122,13 @@ VideoEncoder* startVideoEncoder(const std::string& ffmpeg, StagedFile* out, int 
                                 const VideoQuality& quality, int channels, int rate, std::string* error) {
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     const std::string frameRate = std::to_string(fps.num) + "/" + std::to_string(fps.den);
+    // The pictures held here and in ffmpeg's input queue, within the frame queue's
+    // bytes (less the writer's share), at least one each.
+    const size_t pictureBytes = size_t(width) * size_t(height) * 4;
+    const size_t held = std::max<size_t>(
+        1, (frameQueueBytes - std::min(frameQueueBytes, writerDepth(pictureBytes) * pictureBytes)) / pictureBytes);
+    // Two blocks of sound, as ffmpeg reads it while it opens its inputs.
+    const size_t opening = size_t(std::ceil(2048 * fps.value() / std::max(rate, 1))) + 1;
     // Raw inputs need no probing; probing one pipe would stall the other.
     std::vector<std::string> args = {ffmpeg,
                                      "-hide_banner",
@@ -124,7 +137,7 @@ VideoEncoder* startVideoEncoder(const std::string& ffmpeg, StagedFile* out, int 
                                      "-nostdin",
                                      "-y",
                                      "-thread_queue_size",
-                                     "64",
+                                     std::to_string(std::min<size_t>(held, 64)),
                                      "-probesize",
                                      "32",
                                      "-analyzeduration",
@@ -214,20 +227,44 @@ VideoEncoder* startVideoEncoder(const std::string& ffmpeg, StagedFile* out, int 
     encoder->pid = pid;
     encoder->picturePipe = pictures[1];
     encoder->soundPipe = sound[1];
+    encoder->heldPictures = held;
+    encoder->openingPictures = opening;
     return encoder;
 }
 
 namespace {
 
-// Writes what the pipes take now, waiting in poll only when told to. False when
-// ffmpeg has gone away.
+// Whether the process is stopped (SIGSTOP, or Ctrl+Z in its own terminal): the state
+// letter after its name in /proc/PID/stat.
+bool isStopped(pid_t pid) {
+    char path[64], text[512];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", int(pid));
+    std::FILE* file = std::fopen(path, "r");
+    if (!file) return false;
+    size_t got = std::fread(text, 1, sizeof text - 1, file);
+    std::fclose(file);
+    text[got] = 0;
+    const char* nameEnd = std::strrchr(text, ')');
+    return nameEnd && (nameEnd[1] == ' ') && (nameEnd[2] == 'T' || nameEnd[2] == 't');
+}
+
+// After Ctrl+C the capture waits for ffmpeg to finish the file, unless ffmpeg cannot
+// (it is stopped) or the user asks again: then the video is given up.
+bool giveUp(VideoEncoder* e) {
+    if (!e->abandoned && interruptions > 0) e->abandoned = interruptions > 1 || isStopped(e->pid);
+    return e->abandoned;
+}
+
+// Writes what the pipes take now, waiting in poll (a tenth of a second at most)
+// only when told to. False when ffmpeg has gone away or is given up.
 bool pump(VideoEncoder* e, bool wait) {
+    if (giveUp(e)) return false;
     pollfd fds[2];
     int count = 0;
     if (!e->pictures.empty()) fds[count++] = {e->picturePipe, POLLOUT, 0};
     if (e->soundOffset < e->sound.size()) fds[count++] = {e->soundPipe, POLLOUT, 0};
     if (count == 0) return true;
-    int ready = poll(fds, nfds_t(count), wait ? -1 : 0);
+    int ready = poll(fds, nfds_t(count), wait ? 100 : 0);
     if (ready < 0) return errno == EINTR;
     for (int i = 0; i < count; ++i) {
         if (fds[i].revents & (POLLERR | POLLNVAL)) return false;
@@ -250,6 +287,7 @@ bool pump(VideoEncoder* e, bool wait) {
                 e->spare.push_back(std::move(e->pictures.front()));
                 e->pictures.pop_front();
                 e->pictureOffset = 0;
+                ++e->picturesSent;
             }
         } else {
             e->soundOffset += size_t(written);
@@ -264,17 +302,22 @@ bool pump(VideoEncoder* e, bool wait) {
 
 }  // namespace
 
-bool writeVideoFrame(VideoEncoder* e, const uint8_t* picture, size_t pictureBytes, const std::vector<int16_t>& pcm) {
+bool writeVideoFrame(VideoEncoder* e, std::vector<uint8_t>* picture, const std::vector<int16_t>& pcm) {
     const uint8_t* pcmBytes = reinterpret_cast<const uint8_t*>(pcm.data());
     e->sound.insert(e->sound.end(), pcmBytes, pcmBytes + pcm.size() * sizeof(int16_t));
-    if (e->spare.empty()) e->spare.emplace_back();
-    e->pictures.push_back(std::move(e->spare.back()));
-    e->spare.pop_back();
-    e->pictures.back().assign(picture, picture + pictureBytes);
+    // The picture's buffer itself joins the queue; one sent before goes back.
+    e->pictures.emplace_back();
+    e->pictures.back().swap(*picture);
+    if (!e->spare.empty()) {
+        picture->swap(e->spare.back());
+        e->spare.pop_back();
+    }
     // A few pictures in hand keep ffmpeg busy; beyond that wait for it, unless all
-    // the sound so far is out (then it may be waiting for more: render on). The hard
-    // limit only guards memory against an ffmpeg that stops reading pictures.
-    const size_t soft = 3, hard = std::max<size_t>(16, (256u << 20) / std::max<size_t>(pictureBytes, 1));
+    // the sound so far is out (then it may be waiting for more: render on, within
+    // the limit). While ffmpeg opens its inputs it takes a picture and then waits
+    // for a block of sound, so the limit is higher until it takes the second.
+    const size_t hard = e->picturesSent < 2 ? std::max(e->heldPictures, e->openingPictures) : e->heldPictures;
+    const size_t soft = std::min<size_t>(3, e->heldPictures);
     if (!pump(e, false)) return false;
     while (e->pictures.size() > soft) {
         bool soundWaiting = e->soundOffset < e->sound.size();
@@ -284,7 +327,7 @@ bool writeVideoFrame(VideoEncoder* e, const uint8_t* picture, size_t pictureByte
     return true;
 }
 
-bool finishVideoEncoder(VideoEncoder* encoder, std::string* error) {
+bool finishVideoEncoder(VideoEncoder* encoder, std::string* error, bool* abandoned) {
     // Send what is queued; the sound ends first, so ffmpeg can finish the pictures.
     bool sent = true;
     while (sent && (encoder->soundOffset < encoder->sound.size() || !encoder->pictures.empty())) {
@@ -296,9 +339,28 @@ bool finishVideoEncoder(VideoEncoder* encoder, std::string* error) {
     }
     if (encoder->soundPipe >= 0) close(encoder->soundPipe);
     close(encoder->picturePipe);
-    int status = waitForExit(encoder->pid);
+    // ffmpeg finishes the file; a stopped one is ended, and nothing of it kept.
+    int status = 0;
+    pid_t waited;
+    while ((waited = waitpid(encoder->pid, &status, WNOHANG)) == 0 || (waited < 0 && errno == EINTR)) {
+        if (giveUp(encoder)) {
+            kill(encoder->pid, SIGKILL);
+            waitForExit(encoder->pid);
+            status = -1;
+            break;
+        }
+        usleep(20000);
+    }
+    *abandoned = encoder->abandoned;
+    const bool exited = waited == encoder->pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     delete encoder;
-    if (status != 0) {
+    if (*abandoned) {
+        *error = interruptions > 1 ? "interrupted twice: the video is given up unfinished, so nothing is kept"
+                                   : "interrupted while ffmpeg was stopped: it cannot finish the video, so "
+                                     "nothing is kept";
+        return false;
+    }
+    if (!exited) {
         *error = "ffmpeg could not write the video (see its message above)";
         return false;
     }
