@@ -172,6 +172,16 @@ bool validateEbr(const uint8_t* bytes, size_t size, std::string* why) {
         *why = "mesh count " + std::to_string(meshCount) + " cannot fit in the " + std::to_string(size) + " bytes";
         return false;
     }
+    // A mesh takes far more memory than its 12 bytes of header: a file of little but
+    // empty meshes would cost over ten times its size. Their records may take no more
+    // than the file itself (and a megabyte), so that a loaded file stays within about
+    // three times its size (its vertices take 1.6 times theirs).
+    const uint64_t records = uint64_t(meshCount) * sizeof(mesh);
+    if (records > size + (uint64_t(1) << 20)) {
+        *why = "mesh count " + std::to_string(meshCount) + " is implausible for a file of " + std::to_string(size) +
+               " bytes (their records alone would take " + std::to_string(records) + " bytes of memory)";
+        return false;
+    }
     for (int32_t j = 0; j < meshCount; ++j) {
         BlockHeader h;
         if (!readBlockHeader(in, j, &h, why)) return false;
@@ -252,6 +262,9 @@ bool tegn3d::loadFromFile(const char* fileName, std::string* error) {
 
 void tegn3d::draw() const {
     for (int32_t i = 0; i < meshCount; ++i) {
+        // A mesh without faces draws nothing, and the meshes after it set the same
+        // state again: only the last one's texture and arrays are left behind.
+        if (meshes[i].faceCount <= 0 && i + 1 < meshCount) continue;
         glBindTexture(GL_TEXTURE_2D, meshes[i].texture);
         meshes[i].draw();
     }

@@ -5,14 +5,11 @@
 #include "sound/ogg_stream.h"
 
 bool soundLayoutAccepted(uint32_t channels, uint32_t rate, std::string* why) {
-    if (channels == 0 || rate == 0) {
-        *why = "no channels or no sample rate";
-    } else if (channels > uint32_t(maxSoundChannels)) {
-        *why = std::to_string(channels) + " channels, more than the " + std::to_string(maxSoundChannels) +
-               " a soundtrack may have";
-    } else if (rate > uint32_t(maxSoundRate)) {
-        *why = "a sample rate of " + std::to_string(rate) + " Hz, above the " + std::to_string(maxSoundRate) +
-               " Hz a soundtrack may have";
+    if (channels < 1 || channels > uint32_t(maxSoundChannels)) {
+        *why = std::to_string(channels) + " channels; a soundtrack has 1 to " + std::to_string(maxSoundChannels);
+    } else if (rate < uint32_t(minSoundRate) || rate > uint32_t(maxSoundRate)) {
+        *why = "a sample rate of " + std::to_string(rate) + " Hz; a soundtrack has " + std::to_string(minSoundRate) +
+               " to " + std::to_string(maxSoundRate) + " Hz";
     } else {
         return true;
     }

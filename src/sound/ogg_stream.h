@@ -8,15 +8,20 @@
 #include <string>
 #include <vector>
 
-constexpr int maxSoundRate = 384000;  // Hz; a file claiming more is refused
-constexpr int maxSoundChannels = 8;
-
 struct OggStream;
+
+// What a soundtrack may claim: beyond these (or below the lowest rate, where a
+// second holds too few samples for the spectrum) it is refused as unusable.
+constexpr int maxSoundRate = 384000;
+constexpr int minSoundRate = 8000;
+constexpr int maxSoundChannels = 8;
 
 OggStream* openOggStream(const char* path, int* channels, int* rate, std::string* why = nullptr);
 // Null, with the reason, when the file cannot be opened, is not a regular file, is
-// not Ogg Vorbis, or has no channels, more than maxSoundChannels, a rate of 0 or one
-// above maxSoundRate. Reads only the headers.
+// not Ogg Vorbis, claims a rate or channel count outside the limits above, or when
+// stopRequested (runtime/stop_request.h) is set while it is opened. Reads only the
+// headers; the libvorbisfile reader first reads the file once to find where its last
+// Ogg page ends, so bytes after it cost one read.
 
 int64_t readOggFrames(OggStream* stream, float* interleaved, int64_t maxFrames);
 // Decodes up to maxFrames frames (channels floats each) into interleaved and

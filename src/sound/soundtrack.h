@@ -30,7 +30,8 @@ struct Soundtrack {
 
 bool openSoundtrack(const std::string& path, Soundtrack* sound, std::string* why);
 // Reads the headers only. False, with the reason, and a silent soundtrack when the
-// file is missing or unreadable, or claims a rate above maxSoundRate.
+// file is missing or unreadable, or claims a rate or channel count beyond the limits
+// of sound/ogg_stream.h.
 
 void spectrumAt(Soundtrack& sound, double musicSeconds, float magnitudes[256]);
 // The demo's FFT of the music heard so far; zeros without a soundtrack.

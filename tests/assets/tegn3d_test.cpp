@@ -116,6 +116,8 @@ TEST(Tegn3dLoad, RejectsBadCountsAndIndices) {
         {"face count times three overflows", header(1, 0, 0x55555556, 0)},
         {"name beyond the file", header(1, 0, 0, 0xffffffffu)},
         {"faces without vertices", header(1, 0, 1, 0)},
+        // 240 KB that would cost 3 MB of mesh records: a file's memory stays near its size.
+        {"implausibly many empty meshes", header(20000, 0, 0, 0) + std::string(20000 * 12, '\0')},
     };
     for (const Case& c : cases) {
         tegn3d object;
@@ -265,6 +267,15 @@ TEST_F(Tegn3dDraw, DrawsEachMeshWithItsTextureAndLeavesTheLastBound) {
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(GLuint(bound), tex[1]);
     EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+
+    // Meshes without faces are skipped, but the last one's texture stays bound.
+    EbrMesh none{"", {}, {}, {}};
+    tegn3d withEmpty;
+    ASSERT_TRUE(load(withEmpty, writeEbr({none, left, none})));
+    withEmpty.meshes[2].setTexture(tex[0]);
+    withEmpty.draw();
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(GLuint(bound), tex[0]);
 
     tegn3d empty;
     ASSERT_TRUE(load(empty, writeEbr({})));

@@ -2,6 +2,11 @@
 // bytes on every run. Its pictures, meshes and soundtrack have files of their own.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 
@@ -39,6 +44,43 @@ TEST(DataSet, TwoRunsWriteTheSameBytes) {
     ASSERT_TRUE(generateDataSet(again.file("data"), 1, &error)) << error;
     for (const std::string& path : dataManifest())
         EXPECT_TRUE(readAll(dataFile(path)) == readAll(again.file("data/" + path))) << path << " differs";
+}
+
+// A full disk, here a 64 KiB limit on file sizes: every file that does not fit is
+// named with its reason and keeps what it held; the others are whole; nothing cut
+// carries a final name and no temporary stays. A link in the folder is replaced,
+// the file it pointed to left alone.
+TEST(DataSet, FailedWritesAreNamedAndLeaveNoCutFile) {
+    namespace fs = std::filesystem;
+    ScratchDir dir;
+    dir.write("outside", "not ours");
+    dir.write("data/objects/tunnel.ebr", "old");
+    ASSERT_EQ(symlink(dir.file("outside").c_str(), dir.file("data/objects/cube.ebr").c_str()), 0);
+    const size_t limit = 64 << 10;
+    const std::string command = "trap '' XFSZ; ulimit -f " + std::to_string(limit / 512) +
+                                "; exec '" VORREND_DATAGEN "' '" + dir.file("data") + "' 2>'" + dir.file("errors") +
+                                "'";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    const std::string errors = readAll(dir.file("errors"));
+    size_t failed = 0;
+    for (const std::string& path : dataManifest()) {
+        const std::string made = dir.file("data/" + path), whole = readAll(dataFile(path));
+        if (whole.size() <= limit) {
+            EXPECT_TRUE(readAll(made) == whole) << path;
+            continue;
+        }
+        ++failed;
+        EXPECT_NE(errors.find("vorrend-datagen: cannot write " + made + ": File too large\n"), std::string::npos)
+            << path << " in:\n"
+            << errors;
+        EXPECT_EQ(readAll(made), path == "objects/tunnel.ebr" ? "old" : "") << path;
+    }
+    EXPECT_EQ(size_t(std::count(errors.begin(), errors.end(), '\n')), failed) << errors;
+    EXPECT_EQ(readAll(dir.file("outside")), "not ours");
+    EXPECT_FALSE(fs::is_symlink(dir.file("data/objects/cube.ebr")));
+    for (const auto& entry : fs::recursive_directory_iterator(dir.file("data")))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
 
 #ifdef VORREND_BUILD_DATA_DIR

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <ogg/ogg.h>
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -218,4 +220,80 @@ TEST(OggStream, MissingDamagedAndOutOfLimitFilesAreRefused) {
     EXPECT_EQ(readOggFrames(nullptr, nullptr, 10), 0);
     EXPECT_FALSE(seekOggStream(nullptr, 0));
     closeOggStream(nullptr);
+}
+
+namespace {
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The file with its identification header's rate and channel count replaced, the
+// first page's checksum made right again.
+std::string withHeader(std::string ogg, uint32_t rate, uint8_t channels) {
+    const size_t at = ogg.find("\x01vorbis");
+    ogg[at + 11] = char(channels);
+    for (int i = 0; i < 4; ++i) ogg[at + 12 + i] = char(rate >> (8 * i));
+    ogg_page page;
+    page.header = reinterpret_cast<unsigned char*>(ogg.data());
+    page.header_len = 27 + page.header[26];
+    page.body = page.header + page.header_len;
+    page.body_len = 0;
+    for (int i = 0; i < page.header[26]; ++i) page.body_len += page.header[27 + i];
+    ogg_page_checksum_set(&page);
+    return ogg;
+}
+}  // namespace
+
+// The header's numbers are checked as the unsigned values they are: a rate of 2^31
+// or more never turns negative, and absurd rates and channel counts are refused by
+// name, not used.
+TEST(OggStream, RatesAndChannelsBeyondTheLimitsAreRefusedByName) {
+    ScratchDir dir;
+    ASSERT_TRUE(writeTestOgg(dir.file("good.ogg"), 0.2, testToneSample));
+    const std::string good = readFile(dir.file("good.ogg"));
+    const struct {
+        uint32_t rate;
+        uint8_t channels;
+        const char* reason;  // empty: opens
+    } cases[] = {{8000, 2, ""},
+                 {384000, 2, ""},
+                 {7999, 2, "a sample rate of 7999 Hz; a soundtrack has 8000 to 384000 Hz"},
+                 {1, 2, "a sample rate of 1 Hz; a soundtrack has 8000 to 384000 Hz"},
+                 {384001, 2, "a sample rate of 384001 Hz; a soundtrack has 8000 to 384000 Hz"},
+                 {0x80000000u, 2, "a sample rate of 2147483648 Hz; a soundtrack has 8000 to 384000 Hz"},
+                 {0xffffffffu, 2, "a sample rate of 4294967295 Hz; a soundtrack has 8000 to 384000 Hz"}};
+    for (const auto& c : cases) {
+        dir.write("patched.ogg", withHeader(good, c.rate, c.channels));
+        int rate = 0;
+        std::string why;
+        OggStream* stream = openOggStream(dir.file("patched.ogg").c_str(), nullptr, &rate, &why);
+        EXPECT_EQ(why, c.reason) << c.rate;
+        EXPECT_EQ(stream != nullptr, *c.reason == 0) << c.rate;
+        if (stream) {
+            EXPECT_EQ(uint32_t(rate), c.rate);
+        }
+        closeOggStream(stream);
+    }
+    ASSERT_TRUE(writeTestOgg(dir.file("nine.ogg"), 0.2, testToneSample, 9));
+    std::string why;
+    EXPECT_EQ(openOggStream(dir.file("nine.ogg").c_str(), nullptr, nullptr, &why), nullptr);
+    EXPECT_EQ(why, "9 channels; a soundtrack has 1 to 8");
+}
+
+// Bytes after the last page cost one read (libvorbisfile alone took 18 s for 64 MiB),
+// and the samples are those of the file without them.
+TEST(OggStream, BytesAfterTheLastPageCostOneReadAndChangeNothing) {
+    ScratchDir dir;
+    ASSERT_TRUE(writeTestOgg(dir.file("clean.ogg"), 1.0, testToneSample));
+    std::string tail(size_t(64) << 20, '\0');
+    for (size_t i = 0; i < tail.size(); ++i) tail[i] = char((i * 2654435761u) >> 13);
+    dir.write("tailed.ogg", readFile(dir.file("clean.ogg")) + tail);
+    DecodedSound clean, tailed;
+    ASSERT_TRUE(decodeOggFile(dir.file("clean.ogg"), &clean));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(decodeOggFile(dir.file("tailed.ogg"), &tailed));
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3.0);
+    EXPECT_EQ(tailed.samples, clean.samples);
+    EXPECT_EQ(tailed.rate, clean.rate);
 }

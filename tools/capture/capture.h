@@ -16,6 +16,7 @@
 #include "runtime/frame_plan.h"
 #include "runtime/timeline_table.h"
 #include "sound/soundtrack.h"
+#include "staged_file.h"
 
 // ---- command line --------------------------------------------------------------
 
@@ -79,33 +80,8 @@ bool readRingFrame(CapturedFrame* captured, std::string* error);
 
 // ---- outputs -------------------------------------------------------------------
 //
-// Every file is written under a temporary name beside its final one (".name.XXXXXX")
-// and renamed into place only once it is complete and on disk: a failure leaves
-// whatever had the final name untouched and no debris.
-
-struct StagedFile {
-    std::string path;       // the final name
-    std::string temporary;  // empty once committed or discarded
-    std::FILE* file = nullptr;
-    StagedFile() = default;
-    StagedFile(const StagedFile&) = delete;
-    StagedFile& operator=(const StagedFile&) = delete;
-    ~StagedFile();  // discards what was not committed
-};
-
-bool stageFile(const std::string& path, StagedFile* staged, std::string* error);
-// Creates the temporary file, open for writing, with the mode a new file gets.
-
-bool commitFile(StagedFile* staged, std::string* error);
-// Flushes, syncs and closes the temporary, then renames it to the final name; false,
-// with the reason, when any step fails (the temporary is then removed).
-
-void discardFile(StagedFile* staged);
-// Closes and removes the temporary.
-
-void removeStagedLeftovers();
-// Removes every temporary not yet committed or discarded: for an exit that skips
-// the destructors (a start-up failure ends the process from inside loadAssets).
+// Every file is staged (staged_file.h): written under a temporary name beside its
+// final one and renamed into place only once it is complete and on disk.
 
 bool writePngTo(StagedFile* staged, int width, int height, const uint8_t* picture, int compression, std::string* error);
 // An RGB PNG of a picture as readFrame gives it, into the staged file (commit it

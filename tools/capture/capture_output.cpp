@@ -1,6 +1,6 @@
-// Where captured frames go as files: every output staged under a temporary name and
-// moved into place once complete; PNG pictures (libpng), the WAV, frame folders and
-// the writer thread that takes frames off the renderer.
+// Where captured frames go as files (each staged, staged_file.h): PNG pictures
+// (libpng), the WAV, frame folders and the writer thread that takes frames off the
+// renderer.
 #include <dirent.h>
 #include <fcntl.h>
 #include <png.h>
@@ -22,111 +22,6 @@
 #include <vector>
 
 #include "capture.h"
-
-// ---- staged files ------------------------------------------------------------------
-
-namespace {
-
-// Temporaries not yet committed or discarded, for removeStagedLeftovers. The frame
-// writer's thread stages files too.
-std::mutex stagedLock;
-std::vector<std::string> stagedNames;
-
-void forget(const std::string& temporary) {
-    std::lock_guard<std::mutex> hold(stagedLock);
-    stagedNames.erase(std::remove(stagedNames.begin(), stagedNames.end(), temporary), stagedNames.end());
-}
-
-// What open(..., 0666) would give: mkstemp makes its files private.
-mode_t newFileMode() {
-    static const mode_t mode = [] {
-        mode_t mask = umask(0);
-        umask(mask);
-        return mode_t(0666 & ~mask);
-    }();
-    return mode;
-}
-
-std::string cannotWrite(const std::string& path, int error) {
-    return "cannot write " + path + ": " + (error ? std::strerror(error) : "write error");
-}
-
-}  // namespace
-
-StagedFile::~StagedFile() { discardFile(this); }
-
-bool stageFile(const std::string& path, StagedFile* staged, std::string* error) {
-    discardFile(staged);
-    size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (folder.back() != '/') folder += '/';
-    std::string temporary = folder + "." + name + ".XXXXXX";
-    int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        *error = cannotWrite(path, errno);
-        return false;
-    }
-    fchmod(fd, newFileMode());
-    std::FILE* file = fdopen(fd, "wb");
-    if (!file) {
-        *error = cannotWrite(path, errno);
-        close(fd);
-        unlink(temporary.c_str());
-        return false;
-    }
-    {
-        std::lock_guard<std::mutex> hold(stagedLock);
-        stagedNames.push_back(temporary);
-    }
-    staged->path = path;
-    staged->temporary = temporary;
-    staged->file = file;
-    return true;
-}
-
-bool commitFile(StagedFile* staged, std::string* error) {
-    int failure = 0;
-    if (std::ferror(staged->file)) failure = EIO;
-    if (!failure && std::fflush(staged->file) != 0) failure = errno;
-    // On disk before it takes the final name: a crash then leaves the old file or
-    // the whole new one, never a torn one.
-    if (!failure && fsync(fileno(staged->file)) != 0) failure = errno;
-    if (std::fclose(staged->file) != 0 && !failure) failure = errno;
-    staged->file = nullptr;
-    if (!failure && rename(staged->temporary.c_str(), staged->path.c_str()) != 0) failure = errno;
-    if (failure) {
-        *error = cannotWrite(staged->path, failure);
-        discardFile(staged);
-        return false;
-    }
-    forget(staged->temporary);
-    staged->temporary.clear();
-    // The rename itself on disk, as far as the folder lets us.
-    size_t slash = staged->path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : staged->path.substr(0, slash);
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-    return true;
-}
-
-void discardFile(StagedFile* staged) {
-    if (staged->file) std::fclose(staged->file);
-    staged->file = nullptr;
-    if (staged->temporary.empty()) return;
-    unlink(staged->temporary.c_str());
-    forget(staged->temporary);
-    staged->temporary.clear();
-}
-
-void removeStagedLeftovers() {
-    std::lock_guard<std::mutex> hold(stagedLock);
-    for (const std::string& name : stagedNames) unlink(name.c_str());
-    stagedNames.clear();
-}
 
 // ---- PNG and WAV ---------------------------------------------------------------------
 

@@ -1,14 +1,15 @@
 // Writes the whole data folder. Pictures, meshes and the soundtrack are independent,
 // so they are made on separate threads; each file's bytes depend only on its own
 // generator, never on the order the threads finish in.
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <mutex>
 #include <thread>
 
 #include "datagen.h"
 #include "painters.h"
+#include "staged_file.h"
 
 namespace fs = std::filesystem;
 
@@ -27,17 +28,35 @@ const std::vector<std::string>& dataManifest() {
 
 namespace {
 
-bool writeFile(const fs::path& path, const std::string& bytes, std::string* error) {
+// The folders from root down to the file's, made as needed. A symbolic link in
+// their place is replaced by a real folder, never followed: nothing is written
+// outside root. False, with the reason, when one cannot be made.
+bool makeFolders(const fs::path& root, const fs::path& relativeFolder, std::string* error) {
+    static std::mutex lock;  // the jobs share folders
+    std::lock_guard<std::mutex> hold(lock);
     std::error_code ec;
-    fs::create_directories(path.parent_path(), ec);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) {
-        *error = "cannot write " + path.string();
-        return false;
+    fs::create_directories(root, ec);
+    fs::path folder = root;
+    for (const fs::path& part : relativeFolder) {
+        folder /= part;
+        const fs::file_status status = fs::symlink_status(folder, ec);
+        ec.clear();  // a folder not there yet is no error
+        if (fs::is_symlink(status)) fs::remove(folder, ec);
+        if (!ec && !fs::is_directory(status) && !fs::create_directory(folder, ec) && !ec)
+            ec = std::make_error_code(std::errc::not_a_directory);  // a file in its place
+        if (ec) {
+            *error = "cannot make the folder " + folder.string() + ": " + ec.message();
+            return false;
+        }
     }
     return true;
+}
+
+// Staged and renamed into place: never a cut file under the final name, and a
+// symbolic link of that name is replaced, not written through.
+bool writeFile(const fs::path& root, const std::string& relative, const std::string& bytes, std::string* error) {
+    const fs::path path = root / relative;
+    return makeFolders(root, fs::path(relative).parent_path(), error) && writeStagedFile(path.string(), bytes, error);
 }
 
 }  // namespace
@@ -45,10 +64,10 @@ bool writeFile(const fs::path& path, const std::string& bytes, std::string* erro
 bool generateDataSet(const std::string& dataDir, int threads, std::string* error) {
     const fs::path root(dataDir);
     std::mutex lock;
-    std::string firstError;
+    std::vector<std::string> failures;  // every file that failed, with its reason
     auto fail = [&](const std::string& why) {
         std::lock_guard<std::mutex> guard(lock);
-        if (firstError.empty()) firstError = why;
+        failures.push_back(why);
     };
 
     // Jobs, longest first: the soundtrack, then pictures and meshes.
@@ -59,7 +78,7 @@ bool generateDataSet(const std::string& dataDir, int threads, std::string* error
         std::string why;
         if (ogg.empty())
             fail("the Vorbis encoder refused its settings");
-        else if (!writeFile(root / soundtrackFile, ogg, &why))
+        else if (!writeFile(root, soundtrackFile, ogg, &why))
             fail(why);
     });
     // Pango keeps per-thread font state; one thread paints every picture.
@@ -68,7 +87,7 @@ bool generateDataSet(const std::string& dataDir, int threads, std::string* error
             std::string why, bytes = paintPicture(name, &why);
             if (bytes.empty())
                 fail(why.empty() ? "cannot encode " + name : why);
-            else if (!writeFile(root / name, bytes, &why))
+            else if (!writeFile(root, name, bytes, &why))
                 fail(why);
         }
         releasePictureFonts();
@@ -76,7 +95,7 @@ bool generateDataSet(const std::string& dataDir, int threads, std::string* error
             std::string why;
             if (!file.make)
                 fail(std::string("no generator for ") + file.path);
-            else if (!writeFile(root / file.path, writeEbr(file.make()), &why))
+            else if (!writeFile(root, file.path, writeEbr(file.make()), &why))
                 fail(why);
         }
     });
@@ -88,21 +107,25 @@ bool generateDataSet(const std::string& dataDir, int threads, std::string* error
         for (auto& job : jobs) workers.emplace_back(job);
         for (auto& w : workers) w.join();
     }
-    if (!firstError.empty()) {
-        if (error) *error = firstError;
-        return false;
+    if (failures.empty()) return true;
+    // In a fixed order, whichever thread failed first.
+    std::sort(failures.begin(), failures.end());
+    if (error) {
+        error->clear();
+        for (const std::string& line : failures) *error += (error->empty() ? "" : "\n") + line;
     }
-    return true;
+    return false;
 }
 
 bool writeIcons(const std::string& folder, std::string* error) {
+    bool written = true;
     for (int size : iconSizes) {
         const std::string side = std::to_string(size);
         std::string why;
-        if (!writeFile(fs::path(folder) / (side + "x" + side) / "apps" / "vorrend.png", paint::paintIcon(size), &why)) {
-            if (error) *error = why;
-            return false;
+        if (!writeFile(folder, side + "x" + side + "/apps/vorrend.png", paint::paintIcon(size), &why)) {
+            if (error) *error += (error->empty() ? "" : "\n") + why;
+            written = false;
         }
     }
-    return true;
+    return written;
 }

@@ -14,12 +14,15 @@
 // ("pic/blue.jpg", ...), in load order: 4 JPEG, 32 PNG, 7 EBR, then the soundtrack.
 const std::vector<std::string>& dataManifest();
 
-// Writes every file of the manifest under dataDir (created as needed). Uses up to
-// `threads` threads; the bytes do not depend on it. False with a reason on failure.
+// Writes every file of the manifest under dataDir (created as needed), each staged
+// (staged_file.h): a file that fails keeps whatever had its name. Symbolic links
+// inside dataDir are replaced, never written through. Uses up to `threads` threads;
+// the bytes do not depend on it. False on failure, with one line per file that
+// failed and its reason ("cannot write .../pic/blue.jpg: No space left on device").
 bool generateDataSet(const std::string& dataDir, int threads, std::string* error);
 
 // The program's icon at each size, as an icon theme lays it out: under folder,
-// SIZExSIZE/apps/vorrend.png. False with a reason on failure.
+// SIZExSIZE/apps/vorrend.png, each staged. False on failure, a line per failed file.
 constexpr int iconSizes[] = {256, 48};
 bool writeIcons(const std::string& folder, std::string* error);
 

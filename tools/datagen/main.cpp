@@ -1,4 +1,5 @@
 // vorrend-datagen: writes the demo's data folder, or the program's icons.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -11,8 +12,8 @@ int main(int argc, char** argv) {
                      "Writes every picture, mesh and the soundtrack the demo loads into FOLDER (default\n"
                      "data/ in the working directory): painted, modelled and synthesised here, the same\n"
                      "bytes on every run. With --icons, writes the program's icon instead.",
-                     "0 when every file is written; 1 when one cannot be; 2 on a usage\n"
-                     "error.");
+                     "0 when every file is written; 1 when one cannot be (each such file\n"
+                     "keeps what it held, and is named with the reason); 2 on a usage error.");
     std::string folder = defaultDataRoot, icons;
     CLI::Option* folderOption = app.add_option("FOLDER", folder);
     app.add_option("--icons", icons, "write the icon at each size into DIR/SIZExSIZE/apps/")
@@ -33,7 +34,10 @@ int main(int argc, char** argv) {
     }
     const bool written = forIcons ? writeIcons(icons, &error) : generateDataSet(folder, 2, &error);
     if (!written) {
-        std::fprintf(stderr, "vorrend-datagen: %s\n", error.c_str());
+        for (size_t at = 0, end; at < error.size(); at = end + 1) {
+            end = std::min(error.find('\n', at), error.size());
+            std::fprintf(stderr, "vorrend-datagen: %s\n", error.substr(at, end - at).c_str());
+        }
         return 1;
     }
     return 0;
