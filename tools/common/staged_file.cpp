@@ -22,16 +22,6 @@ void forget(const std::string& temporary) {
     stagedNames.erase(std::remove(stagedNames.begin(), stagedNames.end(), temporary), stagedNames.end());
 }
 
-// What open(..., 0666) would give: mkstemp makes its files private.
-mode_t newFileMode() {
-    static const mode_t mode = [] {
-        mode_t mask = umask(0);
-        umask(mask);
-        return mode_t(0666 & ~mask);
-    }();
-    return mode;
-}
-
 // ".name.XXXXXX" beside the file, the name cut so that the whole fits the longest
 // name the folder takes.
 std::string temporaryTemplate(const std::string& path) {
@@ -132,4 +122,13 @@ void removeStagedLeftovers() {
     std::lock_guard<std::mutex> hold(stagedLock);
     for (const std::string& name : stagedNames) unlink(name.c_str());
     stagedNames.clear();
+}
+
+mode_t newFileMode() {
+    static const mode_t mode = [] {
+        mode_t mask = umask(0);
+        umask(mask);
+        return mode_t(0666 & ~mask);
+    }();
+    return mode;
 }

@@ -5,6 +5,8 @@
 // final name rather than writing through it. Used by the capture tool and the data
 // generator.
 #pragma once
+#include <sys/types.h>
+
 #include <cstdio>
 #include <string>
 
@@ -40,3 +42,7 @@ void removeStagedLeftovers();
 
 std::string cannotWrite(const std::string& path, int error);
 // "cannot write PATH: REASON", the reason strerror's (0: "write error").
+
+mode_t newFileMode();
+// The mode open(..., 0666) would give a new file under the current umask (mkstemp
+// makes its files private).
