@@ -71,8 +71,7 @@ void describe(CLI::App& app, Arguments* a) {
     app.add_flag("--lossless", a->lossless,
                  "an archive copy: FFV1 and FLAC in .mkv, or RGB H.264 at qp 0 and ALAC in .mp4");
     app.add_flag("--allow-damaged-data", a->allowDamaged,
-                 "render even when data files are missing or damaged (their subjects then show absent or "
-                 "grey); without it such a file ends the capture before it renders");
+                 "render even with data files missing or damaged (shown absent or grey)");
 }
 
 }  // namespace
