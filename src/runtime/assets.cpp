@@ -10,9 +10,17 @@
 
 #include "assets/textures.h"
 #include "runtime/projection.h"
+#include "runtime/stop_request.h"
+
+char fileBeingLoaded[512] = "";
+
+static void noteLoading(const std::string& path) {
+    std::snprintf(fileBeingLoaded, sizeof fileBeingLoaded, "%s", path.c_str());
+}
 
 static void prepareObject(const ManifestObject& entry) {
     tegn3d& object = *entry.object;
+    noteLoading(dataPath(entry.path));
     std::string why;
     if (!object.loadFromFile(dataPath(entry.path).c_str(), &why)) showMessageBox(why.c_str(), "tegn3d::loadFromFile");
     // A file may hold fewer meshes than the manifest addresses: skip the rest.
@@ -45,8 +53,12 @@ void loadAssets(DemoWindow window) {
     const bool hasContext = createGLContext(width, height);
     if (hasContext) setProjection(width, height);
 
+    // A quit signal ends loading between files (each takes well under a second):
+    // the frame loop then quits before its first frame.
     for (const ManifestPicture& picture : jpegManifest) {
+        if (stopRequested) return;
         const std::string path = dataPath(picture.path);
+        noteLoading(path);
         std::string why;
         if (!loadJpgTexture(jpgTextures, path.c_str(), int(picture.texture - jpgTextures), &why))
             stopOnJpeg(path.c_str(), why);
@@ -57,12 +69,16 @@ void loadAssets(DemoWindow window) {
     for (const ManifestPicture& picture : pngManifest) pngPaths.push_back(dataPath(picture.path));
     for (const std::string& path : pngPaths) pngNames.push_back(path.c_str());
     startPngPrefetch(pngNames.data(), int(pngNames.size()));
-    for (int i = 0; i < 32; ++i) {
+    for (int i = 0; i < 32 && !stopRequested; ++i) {
         std::string why;
+        noteLoading(pngNames[i]);
         *pngManifest[i].texture = pngBind(pngNames[i], 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR, &why);
         // No box: whatever uses the picture shows the default texture instead.
-        if (!*pngManifest[i].texture && hasContext) std::fprintf(stderr, "%s: %s\n", pngNames[i], why.c_str());
+        if (!*pngManifest[i].texture && hasContext && !stopRequested)
+            std::fprintf(stderr, "%s: %s\n", pngNames[i], why.c_str());
     }
     finishPngPrefetch();
-    for (const ManifestObject& entry : objectManifest) prepareObject(entry);
+    for (const ManifestObject& entry : objectManifest)
+        if (!stopRequested) prepareObject(entry);
+    noteLoading("");
 }

@@ -31,3 +31,7 @@ void loadAssets(DemoWindow window);
 // a PNG that fails leaves 0 and prints its reason on stderr; an object that fails
 // shows its message (caption "tegn3d::loadFromFile"), stays empty and the steps
 // for meshes it lacks are skipped.
+
+extern char fileBeingLoaded[512];
+// The data file loadAssets is reading, empty outside it: what the web page names
+// when the program stops on a fault while loading.

@@ -7,6 +7,7 @@
 #include "runtime/clock.h"
 #include "runtime/frame_plan.h"
 #include "runtime/manifest.h"
+#include "runtime/stop_request.h"
 #include "runtime/timeline_table.h"
 #include "scenes/scenes.h"
 
@@ -72,7 +73,8 @@ int runMainLoop() {
     // up yet their play requests find no stream.
     const bool partWay = showStart >= 0;
     if (partWay)
-        for (const PlannedFrame& frame : shortHistory(FrameRate{60, 1}, showStart)) drawFrameAt(frame.time);
+        for (const PlannedFrame& frame : shortHistory(FrameRate{60, 1}, showStart))
+            if (!stopRequested) drawFrameAt(frame.time);
     if (!BASS_Init(1, 44100, 0, mainWindow, nullptr)) std::fputs("vorrend: no sound device; playing silent\n", stderr);
     musicStream = BASS_StreamCreateFile(false, dataPath(soundtrackFile).c_str(), 0, 0, 0);
     if (partWay) {

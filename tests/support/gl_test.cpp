@@ -1,8 +1,11 @@
 #include "gl_test.h"
 
 #include <GL/gl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -89,4 +92,43 @@ void ScratchDir::write(const std::string& name, const std::string& bytes) const 
     fs::path target = fs::path(path_) / name;
     fs::create_directories(target.parent_path());
     std::ofstream(target, std::ios::binary) << bytes;
+}
+
+namespace {
+// A figure of /proc/self/status, in KiB.
+size_t statusKiB(const char* field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field, 0) == 0) return std::stoul(line.substr(std::strlen(field)));
+    return 0;
+}
+}  // namespace
+
+std::string withinMemory(size_t bytes, const std::function<std::string()>& work) {
+#if defined(__SANITIZE_ADDRESS__)
+    (void)bytes;
+    return work();
+#else
+    int out[2];
+    if (pipe(out) != 0) return "no pipe";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(out[0]);
+        const size_t before = statusKiB("VmSize:");
+        std::string result = work();
+        const size_t grew = (statusKiB("VmPeak:") - before) << 10;
+        if (grew > bytes) result = "took " + std::to_string(grew >> 20) + " MiB";
+        const bool sent = ::write(out[1], result.data(), result.size()) == ssize_t(result.size());
+        _exit(sent ? 0 : 1);
+    }
+    close(out[1]);
+    std::string result;
+    char buffer[256];
+    for (ssize_t got; (got = read(out[0], buffer, sizeof buffer)) > 0;) result.append(buffer, size_t(got));
+    close(out[0]);
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return "died";
+    return result;
+#endif
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct OffscreenGL;
@@ -34,6 +35,13 @@ class ScratchDir {
   private:
     std::string path_;
 };
+
+// What work() returns, run in a child process; "took N MiB" instead when the
+// child's address space grew by more than `bytes` on the way (a damaged file that
+// made a decoder allocate gigabytes, even untouched or failed), "died" when it did
+// not finish. Under AddressSanitizer, which maps memory its own way, work() runs here
+// unmeasured.
+std::string withinMemory(size_t bytes, const std::function<std::string()>& work);
 
 // Runs fn with the working directory changed to dir, then changes back.
 template <class F>

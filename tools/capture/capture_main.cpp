@@ -13,13 +13,17 @@
 #include "capture.h"
 #include "runtime/data_folder.h"
 #include "runtime/manifest.h"
+#include "runtime/stop_request.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
-void onInterrupt(int) { interrupted = 1; }
+void onInterrupt(int) {
+    interrupted = 1;
+    stopRequested = 1;  // opening the soundtrack and loading give up too
+}
 
 int failWith(const std::string& message) {
     std::fprintf(stderr, "vorrend-capture: %s\n", message.c_str());
@@ -130,6 +134,11 @@ struct Progress {
 };
 
 const char* nothingCaptured = "vorrend-capture: interrupted before the first frame; nothing captured\n";
+
+int stoppedBeforeFirstFrame() {
+    std::fputs(nothingCaptured, stderr);
+    return 130;
+}
 
 int capturePicture(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     std::string error;
@@ -279,11 +288,15 @@ int main(int argc, char** argv) {
     Soundtrack sound;
     const std::string soundtrack = dataPath(soundtrackFile);
     std::string why;
-    if (!openSoundtrack(soundtrack, &sound, &why) && options.kind != OutputKind::picture)
+    const bool soundOpened = openSoundtrack(soundtrack, &sound, &why);
+    if (interrupted) return stoppedBeforeFirstFrame();
+    if (!soundOpened && options.kind != OutputKind::picture)
         std::fprintf(stderr, "vorrend-capture: no readable %s (%s); the soundtrack will be silent\n",
                      soundtrack.c_str(), why.c_str());
     if (!stageOutput(options, sound, &output, &error)) return failWith(error);
 
-    if (!startCaptureRenderer(options.width, options.height, options.samples, &error)) return failWith(error);
+    const bool started = startCaptureRenderer(options.width, options.height, options.samples, &error);
+    if (interrupted) return stoppedBeforeFirstFrame();
+    if (!started) return failWith(error);
     return options.single ? capturePicture(options, sound, output) : captureSpan(options, sound, output);
 }
