@@ -36,12 +36,11 @@ class ScratchDir {
     std::string path_;
 };
 
-// What work() returns, run in a child process; "took N MiB" instead when the
-// child's address space grew by more than `bytes` on the way (a damaged file that
-// made a decoder allocate gigabytes, even untouched or failed), "died" when it did
-// not finish. Under AddressSanitizer, which maps memory its own way, work() runs here
-// unmeasured.
-std::string withinMemory(size_t bytes, const std::function<std::string()>& work);
+// The MiB by which work() grows the address space, run in a child process (255 at
+// most, and when the child dies): a damaged file that makes a decoder allocate
+// gigabytes shows even when the memory is never touched. 0 under AddressSanitizer,
+// which maps memory its own way.
+int addressSpaceGrownMiB(const std::function<void()>& work);
 
 // Runs fn with the working directory changed to dir, then changes back.
 template <class F>
