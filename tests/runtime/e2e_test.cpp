@@ -301,8 +301,10 @@ TEST_F(Demo, QuitSignalsEndItAtOnceEvenWhileAMessageBoxWaits) {
         if (c.slowLoad)
             for (const ManifestPicture& picture : pngManifest) here.dir.write(dataPath(picture.path), largest);
         DemoProcess demo(VORREND_EXE, here.dir.path(), withDisplay(display));
-        if (c.slowLoad) {
-            sleepSeconds(0.5);
+        if (c.slowLoad) {  // the window is open, the pictures take seconds yet
+            for (double waited = 0; waited < 10 && !display.findWindow(title) && demo.running(); waited += 0.05)
+                sleepSeconds(0.05);
+            sleepSeconds(0.3);
         } else if (c.damaged) {
             for (double waited = 0; waited < 10 && !display.findWindow(box) && demo.running(); waited += 0.05)
                 sleepSeconds(0.05);
