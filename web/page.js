@@ -7,10 +7,19 @@
 // time, workMs, picture, spectrum, startedFrom, startCardAt.
 Module.canvas = document.getElementById('canvas');
 Module.print = (text) => console.log(text);
-Module.printErr = (text) => console.error(text);  // the program's stderr says only what went wrong
+// The program's stderr says only what went wrong; its last line may be the reason
+// for a stop.
+Module.printErr = (text) => {
+  console.error(text);
+  Module.vorrend.lastError = text;
+};
+// A fault the program cannot go on from (running out of memory among them often
+// comes without a reason): the card names the file being loaded and what is known.
 Module.onAbort = (what) => {
-  Module.vorrend.message(`The program stopped: ${what}`);
-  Module.vorrend.showCard(4);
+  const v = Module.vorrend, file = v.loadingAt ? UTF8ToString(v.loadingAt) : '';
+  const reason = what || v.lastError || 'out of memory, or an internal fault';
+  v.message(`The program stopped${file ? ` while loading ${file}` : ''}: ${reason}`);
+  v.showCard(4);
 };
 
 Module.vorrend = {
@@ -23,6 +32,8 @@ Module.vorrend = {
   source: null,
   startedAt: 0,
   startedFrom: 0,
+  lastError: '',
+  loadingAt: 0,  // where the program keeps the name of the file it is loading
 
   parameter(name) {
     const value = new URLSearchParams(location.search).get(name);

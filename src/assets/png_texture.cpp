@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "assets/picture_decoding.h"
+#include "runtime/stop_request.h"
 
 namespace {
 
@@ -42,6 +43,11 @@ void pngError(png_structp png, png_const_charp message) {
 
 void pngWarning(png_structp, png_const_charp) {}
 
+// After every row: a quit signal ends even the largest picture's decoding at once.
+void pngRowDone(png_structp png, png_uint_32, int) {
+    if (stopRequested) png_error(png, "interrupted");
+}
+
 // Only libpng calls and plain data between setjmp and the end: the owners of the
 // buffers live in *out and *rows, outside this frame.
 bool readPng(PngSource* source, DecodedPicture* out, std::unique_ptr<png_bytep[]>* rows) {
@@ -63,6 +69,7 @@ bool readPng(PngSource* source, DecodedPicture* out, std::unique_ptr<png_bytep[]
         return false;
     }
     png_set_read_fn(png, source, pngRead);
+    png_set_read_status_fn(png, pngRowDone);
     png_set_chunk_malloc_max(png, 8u << 20);
     // libpng only warns about a chunk over that limit and then allocates its stated
     // length, so a 100-byte file could ask for 2 GiB. The chunks it buffers whole
@@ -140,20 +147,35 @@ struct PngPrefetch {
     int maxTextureSize = 0;
     std::atomic<size_t> next{0};
     std::mutex lock;
-    std::condition_variable ready;
+    std::condition_variable ready;  // an item done or taken, or one asked for
     std::vector<std::thread> workers;
+    size_t held = 0;    // bytes of decoded pictures not yet taken
+    size_t wanted = 0;  // the furthest item pngBind has asked for
+    bool finishing = false;
 };
 
 PngPrefetch* prefetch = nullptr;
 
+size_t pictureBytes(const pngPixels& pixels) {
+    return size_t(pixels.width) * size_t(pixels.height) * size_t(pixels.components);
+}
+
 void prefetchWorker(PngPrefetch* p) {
     for (size_t i; (i = p->next.fetch_add(1)) < p->items.size();) {
         PrefetchItem& item = p->items[i];
+        {
+            // Decoding ahead of pngBind holds its pictures: within the budget, apart
+            // from the ones it has already asked for, so it never waits on itself.
+            std::unique_lock<std::mutex> hold(p->lock);
+            p->ready.wait(hold, [&] { return p->held < prefetchBudget || i <= p->wanted; });
+            if (p->finishing) break;
+        }
         pngPixels pixels;
         std::string why;
         bool decoded = readPngForTexture(item.path.c_str(), p->maxTextureSize, &pixels, &why);
         std::lock_guard<std::mutex> hold(p->lock);
         item.decoded = decoded;
+        p->held += pictureBytes(pixels);
         item.pixels = std::move(pixels);
         item.error = std::move(why);
         item.done = true;
@@ -166,11 +188,16 @@ void prefetchWorker(PngPrefetch* p) {
 // An already taken name counts as not prefetched: pngBind reads the file again.
 int takePrefetched(const char* fileName, pngPixels* out, std::string* error) {
     if (!prefetch || !fileName) return -1;
-    for (PrefetchItem& item : prefetch->items) {
+    for (size_t i = 0; i < prefetch->items.size(); ++i) {
+        PrefetchItem& item = prefetch->items[i];
         if (item.taken || item.path != fileName) continue;
         std::unique_lock<std::mutex> hold(prefetch->lock);
+        prefetch->wanted = std::max(prefetch->wanted, i);
+        prefetch->ready.notify_all();
         prefetch->ready.wait(hold, [&] { return item.done; });
         item.taken = true;
+        prefetch->held -= pictureBytes(item.pixels);
+        prefetch->ready.notify_all();
         *out = std::move(item.pixels);
         *error = std::move(item.error);
         return item.decoded ? 1 : 0;
@@ -198,7 +225,12 @@ void startPngPrefetch(const char* const* fileNames, int count) {
 
 void finishPngPrefetch() {
     if (!prefetch) return;
-    prefetch->next = prefetch->items.size();  // no new work
+    {
+        std::lock_guard<std::mutex> hold(prefetch->lock);
+        prefetch->next = prefetch->items.size();  // no new work
+        prefetch->finishing = true;               // nor any waiting for room
+        prefetch->ready.notify_all();
+    }
     for (std::thread& t : prefetch->workers) t.join();
     delete prefetch;
     prefetch = nullptr;

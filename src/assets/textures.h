@@ -54,12 +54,18 @@ uint32_t pngBind(const char* fileName, int mipmap, int transparency, void* info,
 // then staying allocated, bound and parameterised. Transparency is always kept
 // (the demo's -2); info is not filled.
 
+// Decoded pictures that the prefetch holds ahead of pngBind: about two of the
+// largest (4096 x 4096, 48 or 64 MiB each).
+constexpr size_t prefetchBudget = size_t(128) << 20;
+
 void startPngPrefetch(const char* const* fileNames, int count);
 // Starts reading and decoding these PNG files on background threads (as many as
 // the machine has cores, up to 4), so that a start-up loading many pictures uses
 // every core. pngBind of a listed name then takes the decoded picture (waiting
 // for it) instead of reading the file; everything pngBind does with GL stays on
-// the calling thread, in the caller's order. Needs the current context.
+// the calling thread, in the caller's order. Needs the current context. Pictures
+// decoded and not yet taken hold at most prefetchBudget bytes, besides one being
+// decoded on each thread and those pngBind has asked for.
 void finishPngPrefetch();
 // Joins the threads and drops pictures that no pngBind took.
 

@@ -31,6 +31,9 @@ extern int pictureOriginY;     //   GL pixel coordinates (0 without letterbox)
 int countDisplays();
 // The screens there are to cover; -1 without a display.
 
+bool largestScreen(int* width, int* height);
+// The size of the largest screen, by area; false without a display (or screens).
+
 DemoWindow createDemoWindow(const char* title, int width, int height, bool fullScreen);
 // Opens the window and shows it: covering screen fullScreenDisplay with the cursor
 // hidden, or else a resizable width x height window whose picture follows its size

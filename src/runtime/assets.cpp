@@ -10,6 +10,13 @@
 
 #include "assets/textures.h"
 #include "runtime/projection.h"
+#include "runtime/stop_request.h"
+
+char fileBeingLoaded[512] = "";
+
+static void noteLoading(const std::string& path) {
+    std::snprintf(fileBeingLoaded, sizeof fileBeingLoaded, "%s", path.c_str());
+}
 
 static std::vector<std::string>* problems = nullptr;  // collectAssetProblems
 
@@ -17,6 +24,7 @@ void collectAssetProblems(std::vector<std::string>* list) { problems = list; }
 
 static void prepareObject(const ManifestObject& entry) {
     tegn3d& object = *entry.object;
+    noteLoading(dataPath(entry.path));
     std::string why;
     // The loader's message names the file. Four objects share the sphere's: four
     // boxes, but one line for the file.
@@ -56,8 +64,12 @@ void loadAssets(DemoWindow window) {
     const bool hasContext = createGLContext(width, height);
     if (hasContext) setProjection(width, height);
 
+    // A quit signal ends loading between files (each takes well under a second):
+    // the frame loop then quits before its first frame.
     for (const ManifestPicture& picture : jpegManifest) {
+        if (stopRequested) return;
         const std::string path = dataPath(picture.path);
+        noteLoading(path);
         std::string why, damage;
         if (!loadJpgTexture(jpgTextures, path.c_str(), int(picture.texture - jpgTextures), &why, &damage)) {
             if (!problems) stopOnJpeg(path + ": " + why);
@@ -77,16 +89,19 @@ void loadAssets(DemoWindow window) {
     for (const ManifestPicture& picture : pngManifest) pngPaths.push_back(dataPath(picture.path));
     for (const std::string& path : pngPaths) pngNames.push_back(path.c_str());
     startPngPrefetch(pngNames.data(), int(pngNames.size()));
-    for (int i = 0; i < 32; ++i) {
+    for (int i = 0; i < 32 && !stopRequested; ++i) {
         std::string why;
+        noteLoading(pngNames[i]);
         *pngManifest[i].texture = pngBind(pngNames[i], 0, -2, nullptr, GL_REPEAT, GL_LINEAR, GL_LINEAR, &why);
         // No box: whatever uses the picture shows the default texture instead.
         if (*pngManifest[i].texture) continue;
         if (problems)
             problems->push_back(std::string(pngNames[i]) + ": " + why);
-        else if (hasContext)
+        else if (hasContext && !stopRequested)
             std::fprintf(stderr, "%s: %s\n", pngNames[i], why.c_str());
     }
     finishPngPrefetch();
-    for (const ManifestObject& entry : objectManifest) prepareObject(entry);
+    for (const ManifestObject& entry : objectManifest)
+        if (!stopRequested) prepareObject(entry);
+    noteLoading("");
 }

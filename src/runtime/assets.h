@@ -41,3 +41,7 @@ void collectAssetProblems(std::vector<std::string>* problems);
 // damaged, naming the file and why, into *problems instead of showing or printing
 // it, and goes on loading whatever fails: the caller decides what follows. Null
 // restores the player's ways above.
+
+extern char fileBeingLoaded[512];
+// The data file loadAssets is reading, empty outside it: what the web page names
+// when the program stops on a fault while loading.

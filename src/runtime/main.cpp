@@ -36,6 +36,17 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    // A window beyond every screen would only cost memory and time per frame.
+    int screenWidth = 0, screenHeight = 0;
+    if (options.window && largestScreen(&screenWidth, &screenHeight) &&
+        (options.width > screenWidth || options.height > screenHeight)) {
+        playerUsageError("--window " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+                             ": larger than the largest screen, " + std::to_string(screenWidth) + "x" +
+                             std::to_string(screenHeight),
+                         &err);
+        std::fputs(err.c_str(), stderr);
+        return 2;
+    }
     showStart = options.from;
 
     DemoWindow window = createDemoWindow("Vorrend - Grumla 2", options.width, options.height, fullScreen);

@@ -5,7 +5,8 @@
 
 namespace {
 
-// No larger than any screen has.
+// GL's limit on a viewport's side in Mesa and most drivers; main.cpp also refuses a
+// window larger than the largest screen.
 constexpr int largestWindow = 16384;
 
 void describe(CLI::App& app, std::string* window, std::string* display, std::string* from, std::string* data) {

@@ -8,6 +8,7 @@
 #include "platform/window.h"
 #include "runtime/clock.h"
 #include "runtime/manifest.h"
+#include "runtime/stop_request.h"
 #include "runtime/timeline.h"
 
 void openMusic() {
@@ -39,7 +40,7 @@ void drawPictureAt(const FrameRate& fps, double time, const PlannedSpectrum& spe
 void startShowAt(double time) {
     BASS_Free();  // a show played before, or the page's sound opened early
     musicStream = 0;
-    if (time >= 0) replayHistory(showPlanRate, time, {});
+    if (time >= 0) replayHistory(showPlanRate, time, {}, &stopRequested);
     openMusic();
     if (time < 0) return;
     if (time > 0) {

@@ -10,8 +10,8 @@
 
 struct OggStream;
 
-// What a soundtrack may claim: beyond these (or below the lowest rate, where a
-// second holds too few samples for the spectrum) it is refused as unusable.
+// What a soundtrack may claim; outside these it is refused as unusable. No recording
+// is made below 8000 Hz, and the spectrum's 512 samples would span seconds there.
 constexpr int maxSoundRate = 384000;
 constexpr int minSoundRate = 8000;
 constexpr int maxSoundChannels = 8;

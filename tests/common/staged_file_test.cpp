@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "gl_test.h"
@@ -17,8 +15,6 @@ TEST(StagedFile, EveryNameTheFolderTakesAndNoTemporaryLeft) {
         const std::string name(length, 'n'), path = dir.file(name);
         std::string error;
         EXPECT_TRUE(writeStagedFile(path, name, &error)) << length << ": " << error;
-        std::ifstream in(path, std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), name) << length;
         names.insert(name);
     }
     std::set<std::string> found;

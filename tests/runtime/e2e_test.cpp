@@ -128,6 +128,10 @@ TEST(DemoCommandLine, HelpVersionBadOptionsAndMissingDataGiveTheirExitCodes) {
         {{"--bogus"}, 2, "", "vorrend: The following argument was not expected: --bogus\nTry 'vorrend --help'"},
         {{"--from", "145"}, 2, "", "vorrend: --from wants seconds"},
         {{"--display", "1"}, 1, "", "vorrend: --display 1: no such screen; there is 1 screen (0)\n"},
+        {{"--window", "1025x600"},
+         2,
+         "",
+         "vorrend: --window 1025x600: larger than the largest screen, 1024x768\nTry 'vorrend --help'"},
         {{"--data", "absent"}, 1, "", "vorrend: --data absent: no such folder\n"},
     };
     for (const Case& c : cases) {
@@ -291,13 +295,20 @@ TEST_F(Demo, QuitSignalsEndItAtOnceEvenWhileAMessageBoxWaits) {
     const char* const box = "tegn3d::loadFromFile";
     const struct {
         int signal;
-        bool damaged;
-    } cases[] = {{SIGTERM, true}, {SIGINT, true}, {SIGTERM, false}};
+        bool damaged, slowLoad;  // slowLoad: every picture 4096 x 4096, seconds of decoding
+    } cases[] = {{SIGTERM, true, false}, {SIGINT, true, false}, {SIGTERM, false, false}, {SIGTERM, false, true}};
     for (const auto& c : cases) {
         DemoFolder here;
         if (c.damaged) here.dir.write("data/objects/kule.ebr", "\x01");
+        const std::string largest = c.slowLoad ? plainPng(4096, 4096, 0, 0, 0) : "";
+        if (c.slowLoad)
+            for (const ManifestPicture& picture : pngManifest) here.dir.write(dataPath(picture.path), largest);
         DemoProcess demo(VORREND_EXE, here.dir.path(), withDisplay(display));
-        if (c.damaged) {
+        if (c.slowLoad) {  // the window is open, the pictures take seconds yet
+            for (double waited = 0; waited < 10 && !display.findWindow(title) && demo.running(); waited += 0.05)
+                sleepSeconds(0.05);
+            sleepSeconds(0.3);
+        } else if (c.damaged) {
             for (double waited = 0; waited < 10 && !display.findWindow(box) && demo.running(); waited += 0.05)
                 sleepSeconds(0.05);
             ASSERT_NE(display.findWindow(box), 0ul) << demo.stderrText();

@@ -228,11 +228,10 @@ std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// The file with its identification header's rate and channel count replaced, the
-// first page's checksum made right again.
-std::string withHeader(std::string ogg, uint32_t rate, uint8_t channels) {
+// The file with its identification header's rate replaced, the first page's
+// checksum made right again.
+std::string withRate(std::string ogg, uint32_t rate) {
     const size_t at = ogg.find("\x01vorbis");
-    ogg[at + 11] = char(channels);
     for (int i = 0; i < 4; ++i) ogg[at + 12 + i] = char(rate >> (8 * i));
     ogg_page page;
     page.header = reinterpret_cast<unsigned char*>(ogg.data());
@@ -252,27 +251,15 @@ TEST(OggStream, RatesAndChannelsBeyondTheLimitsAreRefusedByName) {
     ScratchDir dir;
     ASSERT_TRUE(writeTestOgg(dir.file("good.ogg"), 0.2, testToneSample));
     const std::string good = readFile(dir.file("good.ogg"));
-    const struct {
-        uint32_t rate;
-        uint8_t channels;
-        const char* reason;  // empty: opens
-    } cases[] = {{8000, 2, ""},
-                 {384000, 2, ""},
-                 {7999, 2, "a sample rate of 7999 Hz; a soundtrack has 8000 to 384000 Hz"},
-                 {1, 2, "a sample rate of 1 Hz; a soundtrack has 8000 to 384000 Hz"},
-                 {384001, 2, "a sample rate of 384001 Hz; a soundtrack has 8000 to 384000 Hz"},
-                 {0x80000000u, 2, "a sample rate of 2147483648 Hz; a soundtrack has 8000 to 384000 Hz"},
-                 {0xffffffffu, 2, "a sample rate of 4294967295 Hz; a soundtrack has 8000 to 384000 Hz"}};
-    for (const auto& c : cases) {
-        dir.write("patched.ogg", withHeader(good, c.rate, c.channels));
-        int rate = 0;
+    const std::string refused = " Hz; a soundtrack has 8000 to 384000 Hz";
+    for (uint32_t rate : {8000u, 384000u, 7999u, 1u, 384001u, 0x80000000u, 0xffffffffu}) {
+        const bool usable = rate >= 8000 && rate <= 384000;
+        dir.write("patched.ogg", withRate(good, rate));
+        int opened = 0;
         std::string why;
-        OggStream* stream = openOggStream(dir.file("patched.ogg").c_str(), nullptr, &rate, &why);
-        EXPECT_EQ(why, c.reason) << c.rate;
-        EXPECT_EQ(stream != nullptr, *c.reason == 0) << c.rate;
-        if (stream) {
-            EXPECT_EQ(uint32_t(rate), c.rate);
-        }
+        OggStream* stream = openOggStream(dir.file("patched.ogg").c_str(), nullptr, &opened, &why);
+        EXPECT_EQ(why, usable ? "" : "a sample rate of " + std::to_string(rate) + refused);
+        EXPECT_EQ(uint32_t(opened), usable ? rate : 0) << rate;
         closeOggStream(stream);
     }
     ASSERT_TRUE(writeTestOgg(dir.file("nine.ogg"), 0.2, testToneSample, 9));

@@ -1,8 +1,12 @@
 #include "gl_test.h"
 
 #include <GL/gl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -89,4 +93,31 @@ void ScratchDir::write(const std::string& name, const std::string& bytes) const 
     fs::path target = fs::path(path_) / name;
     fs::create_directories(target.parent_path());
     std::ofstream(target, std::ios::binary) << bytes;
+}
+
+namespace {
+// A figure of /proc/self/status, in KiB.
+size_t statusKiB(const char* field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field, 0) == 0) return std::stoul(line.substr(std::strlen(field)));
+    return 0;
+}
+}  // namespace
+
+int addressSpaceGrownMiB(const std::function<void()>& work) {
+#if defined(__SANITIZE_ADDRESS__)
+    (void)work;
+    return 0;
+#else
+    const pid_t child = fork();
+    if (child == 0) {
+        const size_t before = statusKiB("VmSize:");
+        work();
+        _exit(int(std::min<size_t>((statusKiB("VmPeak:") - before) >> 10, 255)));
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return 255;
+    return WEXITSTATUS(status);
+#endif
 }

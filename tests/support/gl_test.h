@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct OffscreenGL;
@@ -34,6 +35,12 @@ class ScratchDir {
   private:
     std::string path_;
 };
+
+// The MiB by which work() grows the address space, run in a child process (255 at
+// most, and when the child dies): a damaged file that makes a decoder allocate
+// gigabytes shows even when the memory is never touched. 0 under AddressSanitizer,
+// which maps memory its own way.
+int addressSpaceGrownMiB(const std::function<void()>& work);
 
 // Runs fn with the working directory changed to dir, then changes back.
 template <class F>

@@ -18,12 +18,16 @@
 #include "runtime/data_folder.h"
 #include "runtime/manifest.h"
 #include "runtime/show.h"
+#include "runtime/stop_request.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-void onInterrupt(int) { interruptions = interruptions > 0 ? 2 : 1; }
+void onInterrupt(int) {
+    interruptions = interruptions > 0 ? 2 : 1;
+    stopRequested = 1;  // opening the soundtrack and loading give up too
+}
 
 int failWith(const std::string& message) {
     std::fprintf(stderr, "vorrend-capture: %s\n", message.c_str());
@@ -156,13 +160,15 @@ struct Progress {
 
 const char* nothingCaptured = "vorrend-capture: interrupted before the first frame; nothing captured\n";
 
+int stoppedBeforeFirstFrame() {
+    std::fputs(nothingCaptured, stderr);
+    return 130;
+}
+
 int capturePicture(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     std::string error;
     drawPictureAt(o.fps, o.time, heardIn(sound), &interruptions);
-    if (interruptions) {
-        std::fputs(nothingCaptured, stderr);
-        return 130;
-    }
+    if (interruptions) return stoppedBeforeFirstFrame();
     std::vector<uint8_t> picture;
     readFrame(o.width, o.height, &picture);
     if (!writePngTo(&output.file, o.width, o.height, picture.data(), 6, &error) || !commitFile(&output.file, &error))
@@ -310,7 +316,9 @@ int main(int argc, char** argv) {
     Soundtrack sound;
     const std::string soundtrack = dataPath(soundtrackFile);
     std::string why;
-    if (!openSoundtrack(soundtrack, &sound, &why)) {
+    const bool soundOpened = openSoundtrack(soundtrack, &sound, &why);
+    if (interruptions) return stoppedBeforeFirstFrame();
+    if (!soundOpened) {
         if (!options.allowDamaged)
             damaged.push_back(soundtrack + ": " + why);
         else if (options.kind != OutputKind::picture)
@@ -319,7 +327,9 @@ int main(int argc, char** argv) {
     }
     if (!stageOutput(options, sound, &output, &error)) return failWith(error);
 
-    if (!startCaptureRenderer(options.width, options.height, options.samples, &error)) return failWith(error);
+    const bool started = startCaptureRenderer(options.width, options.height, options.samples, &error);
+    if (interruptions) return stoppedBeforeFirstFrame();
+    if (!started) return failWith(error);
     if (!damaged.empty()) {
         for (const std::string& line : damaged) std::fprintf(stderr, "vorrend-capture: %s\n", line.c_str());
         return failWith("missing or damaged data in " + dataFolder +

@@ -37,6 +37,7 @@ void headlessQueueOtherEvent() { eventQueue.push_back({false, 0}); }
 int headlessSwapCount() { return swaps; }
 
 int countDisplays() { return 1; }
+bool largestScreen(int*, int*) { return false; }  // no screen to outgrow
 DemoWindow createDemoWindow(const char*, int, int, bool) { return headlessWindow; }
 DemoRect getClientRect(DemoWindow) { return fitPicture(pictureWidth, pictureHeight); }
 

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/window.h"
+#include "runtime/stop_request.h"
 
 struct DemoWindowImpl {
     SDL_Window* window = nullptr;
@@ -31,11 +32,14 @@ struct DemoWindowImpl {
 
 namespace {
 // SIGINT and SIGTERM ask to quit, like closing the window. A handler only notes the
-// request (and wakes the watcher below); the event loop picks it up. While a message
-// box waits nothing pumps events, and SDL's X11 box runs in a child process that
-// the main thread waits for; so a watcher thread, woken through a pipe, ends that
-// child, the box returns, and no later box is shown: the loop then ends before the
-// first frame, the window's way.
+// request (and wakes the watcher below); the event loop picks it up, and loading
+// gives up between files (stopRequested). While a message box waits nothing pumps
+// events, and SDL's X11 box runs in a child process that the main thread waits for;
+// so a watcher thread, woken through a pipe, ends that child, the box returns, and
+// no later box is shown: the loop then ends before the first frame, the window's
+// way. Should the program still run a second after the request (a frame or a load
+// step that takes longer), the watcher ends it: the player writes no file, so
+// nothing is lost.
 volatile std::sig_atomic_t quitSignalled = 0;
 std::atomic<bool> boxShowing{false};
 int signalPipe[2] = {-1, -1};
@@ -43,11 +47,14 @@ int signalPipe[2] = {-1, -1};
 void onQuitSignal(int) {
     int saved = errno;
     quitSignalled = 1;
+    stopRequested = 1;
     char byte = 0;
     ssize_t ignored = write(signalPipe[1], &byte, 1);
     (void)ignored;
     errno = saved;
 }
+
+void watchQuitSignals();
 
 void catchQuitSignals() {
     if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) signalPipe[0] = signalPipe[1] = -1;
@@ -57,6 +64,7 @@ void catchQuitSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    if (signalPipe[0] >= 0) std::thread(watchQuitSignals).detach();
 }
 
 // Our child processes: only a message box's, as the demo starts no others.
@@ -93,13 +101,17 @@ void watchQuitSignals() {
         pollfd wait = {signalPipe[0], POLLIN, 0};
         if (poll(&wait, 1, -1) < 0 && errno != EINTR) return;
         char bytes[16];
-        while (read(signalPipe[0], bytes, sizeof bytes) > 0) {
-        }
-        // Until the box is gone: a box about to appear has no child yet.
-        while (quitSignalled && boxShowing) {
-            for (pid_t child : childProcesses()) kill(child, SIGKILL);
+        bool signalled = false;
+        while (read(signalPipe[0], bytes, sizeof bytes) > 0) signalled = true;
+        if (!signalled) continue;
+        // A box about to appear has no child yet: keep looking.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(900);
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (boxShowing)
+                for (pid_t child : childProcesses()) kill(child, SIGKILL);
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
+        _exit(0);
     }
 }
 
@@ -260,6 +272,19 @@ int countDisplays() {
     return std::max(-1, SDL_GetNumVideoDisplays());
 }
 
+bool largestScreen(int* width, int* height) {
+    if (!startVideo()) return false;
+    int64_t largest = 0;
+    for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(i, &bounds) != 0 || int64_t(bounds.w) * bounds.h <= largest) continue;
+        largest = int64_t(bounds.w) * bounds.h;
+        *width = bounds.w;
+        *height = bounds.h;
+    }
+    return largest > 0;
+}
+
 DemoWindow createDemoWindow(const char* title, int width, int height, bool full) {
     catchQuitSignals();
     if (!startVideo()) {
@@ -376,11 +401,6 @@ DemoEventKind peekDemoEvent(int* quitCode) {
 void showMessageBox(const char* text, const char* caption) {
     std::fprintf(stderr, "%s: %s\n", caption, text);
     std::fflush(stderr);
-    static bool watching = false;
-    if (!watching && signalPipe[0] >= 0) {
-        std::thread(watchQuitSignals).detach();
-        watching = true;
-    }
     // After a quit signal nobody waits for a box: stderr is all there is.
     boxShowing = true;
     if (!quitSignalled) {

@@ -46,6 +46,7 @@ EM_JS(void, leavePicture, (const unsigned char* rgba, int width, int height, con
     Module.vorrend.leavePicture(rgba, width, height, spectrum);
 });
 EM_JS(void, countFrame, (float time, double workMs), { Module.vorrend.countFrame(time, workMs); });
+EM_JS(void, showLoadingFileAt, (const char* at), { Module.vorrend.loadingAt = at; });
 // clang-format on
 
 // Every file the show reads, each once, and the soundtrack among them.
@@ -129,6 +130,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void vorrendDataLoaded() {
 }
 
 int main() {
+    showLoadingFileAt(fileBeingLoaded);  // read by the page should loading stop on a fault
     pageWindow = createDemoWindow("Vorrend - Grumla 2", 640, 480, fullScreen);
     if (!pageWindow) return 1;
     setPageRequests(startShow, beginShow);

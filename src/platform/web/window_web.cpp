@@ -71,7 +71,8 @@ void setPageRequests(void (*start)(), void (*playAgain)()) {
     onPlayAgain = playAgain;
 }
 
-int countDisplays() { return 1; }  // the page's own
+int countDisplays() { return 1; }                 // the page's own
+bool largestScreen(int*, int*) { return false; }  // the page sizes itself
 
 DemoWindow createDemoWindow(const char* title, int, int, bool) {
     listenToPage(title);
