@@ -64,3 +64,10 @@ int parsePlayerArgs(int argc, const char* const* argv, PlayerOptions* options, s
     *options = o;
     return -1;
 }
+
+int playerUsageError(const std::string& why, std::string* err) {
+    CLI::App app("", "vorrend");
+    std::string window, display, from, data;
+    describe(app, &window, &display, &from, &data);
+    return usageError(app, why, err);
+}

@@ -14,3 +14,7 @@ struct PlayerOptions {
 int parsePlayerArgs(int argc, const char* const* argv, PlayerOptions* options, std::string* out, std::string* err);
 // As parseCommandLine (command_line.h): -1 to go on with *options filled, 0 after
 // --help or --version (text in *out), 2 on a usage error (its two lines in *err).
+
+int playerUsageError(const std::string& why, std::string* err);
+// A usage error found once the platform could be asked (a window larger than any
+// screen): its two lines in *err; returns 2.
