@@ -1,6 +1,7 @@
 // Starting, running and ending a show: one way for every entry, the player
-// (runMainLoop), the web page and the capture tool. What differs between them is
-// only where a planned frame's music comes from and who turns the loop.
+// (runMainLoop, and its --time picture), the web page and the capture tool. What
+// differs between them is only where a planned frame's music comes from and who
+// turns the loop.
 #pragma once
 #include <csignal>
 #include <functional>
@@ -43,19 +44,24 @@ void drawPictureAt(const FrameRate& fps, double time, const PlannedSpectrum& spe
 
 void startShowAt(double time);
 // Starts the live show afresh (any sound opened before closed first). Negative
-// `time`: the music set up (openMusic) and the clock
-// left running from process start, so loading time counts. Else a show started
-// part-way: the frames that lead up to `time` at showPlanRate first (before the
-// music exists, so the Opening's play request among them finds no stream, and
-// without their spectra, which only move layers inside their own frames), then the
-// music, playing from `time` whichever scene's window that lies in (from 0, the
-// Opening's first frame starts it, as in a whole run), and the clock reading `time`
-// now.
+// `time`: the music set up (openMusic) and the clock left running from process
+// start, so loading time counts. Else a show started part-way: the frames that lead
+// up to `time` at showPlanRate first (before the music exists, so the Opening's play
+// request among them finds no stream, and without their spectra, which only move
+// layers inside their own frames), then the music, playing from `time` whichever
+// scene's window that lies in (from 0, the Opening's first frame starts it, as in a
+// whole run), and the clock reading `time` now.
 
 bool playLiveFrame(int* exitCode);
 // One pass of the live show: every waiting event handled (the window procedure),
 // then a frame from the clock, presented (renderFrame). False, with the request's
 // code in *exitCode and nothing drawn, once a quit request is taken.
+
+int holdPictureAt(double time, const PlannedSpectrum& spectrum);
+// The player's --time: the picture at `time` (drawPictureAt at showPlanRate),
+// presented and held, shown again after every window event (exposed, resized), until
+// a quit request; no music, no clock. Ends the show (finishShow) and returns the
+// request's code. Native builds only (show_still.cpp): a page keeps its canvas.
 
 void finishShow();
 // The show's end, however it came: the window shut down (shutdownWindow) and the
