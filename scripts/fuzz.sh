@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fuzzer of build-fuzz/ on its seed corpus in fuzz/corpus/<name>/
-# (fuzz_web_png, the web page's decoder, on fuzz_png's).
+# (fuzz_web_jpeg and fuzz_web_png, stb_image, on fuzz_jpeg's and fuzz_png's;
+# fuzz_ogg_stb, stb_vorbis, on fuzz_ogg's).
 #   scripts/fuzz.sh smoke       a short run of each (CI)
 #   scripts/fuzz.sh long [N]    until each has done N executions (default one million)
 # A crash, a sanitizer report or a single allocation over 512 MB (eight times
@@ -12,7 +13,7 @@ mode=${1:-smoke}
 runs=${2:-1000000}
 case "$mode" in
   smoke | long) ;;
-  -h | --help) sed -n '2,8s/^# \{0,1\}//p' "$0"; exit 0 ;;
+  -h | --help) sed -n '2,9s/^# \{0,1\}//p' "$0"; exit 0 ;;
   *) echo "fuzz.sh: unknown mode '$mode'; usage: scripts/fuzz.sh [smoke | long [N]]" >&2; exit 2 ;;
 esac
 shopt -s nullglob
@@ -26,7 +27,8 @@ mkdir -p build-fuzz/artifacts
 for f in "${fuzzers[@]}"; do
   name=$(basename "$f")
   work=$(mktemp -d)
-  cp -r "fuzz/corpus/${name/fuzz_web_/fuzz_}/." "$work/" 2>/dev/null || true
+  seeds=${name/fuzz_web_/fuzz_}
+  cp -r "fuzz/corpus/${seeds%_stb}/." "$work/" 2>/dev/null || true
   if [ "$mode" = long ]; then args=(-runs="$runs"); else args=(-max_total_time=20); fi
   echo "== $name"
   status=0

@@ -195,6 +195,24 @@ TEST(JpegDecode, DamagedAndOversizedFilesFailWithAReason) {
     why.clear();
     EXPECT_FALSE(decode(huge, &why));
     EXPECT_NE(why.find("too large"), std::string::npos) << why;
+    // Huffman tables stb_image would overrun: a scan naming tables the file never
+    // defined (SOS: FF DA, length, count, each component's id and tables), and a table
+    // of more than 256 codes (DHT: FF C4, length, class and slot, 16 counts).
+    const struct {
+        const char *marker, *reason;
+        size_t offset;
+        char value;
+    } tables[] = {{"\xff\xda", "Huffman table 0x02 was not defined", 6, 0x22},
+                  {"\xff\xc4", "Bogus Huffman table definition", 20, char(255)}};
+    for (const auto& t : tables) {
+        std::string bad = good;
+        const size_t at = bad.find(t.marker);
+        ASSERT_NE(at, std::string::npos);
+        bad[at + t.offset] = t.value;
+        why.clear();
+        EXPECT_FALSE(decode(bad, &why));
+        EXPECT_EQ(why, t.reason);
+    }
 }
 
 // The loader only reports: loadAssets shows the box and ends the demo (see the
