@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fuzzer of build-fuzz/ on its seed corpus in fuzz/corpus/<name>/
-# (fuzz_web_png, the web page's decoder, on fuzz_png's).
+# (fuzz_web_jpeg and fuzz_web_png, stb_image, on fuzz_jpeg's and fuzz_png's;
+# fuzz_ogg_stb, stb_vorbis, on fuzz_ogg's).
 #   scripts/fuzz.sh smoke       a short run of each (CI)
 #   scripts/fuzz.sh long [N]    until each has done N executions (default one million)
 # A crash, a sanitizer report or a single allocation over 512 MB (eight times
@@ -28,7 +29,8 @@ mkdir -p "$artifacts"
 for f in "${fuzzers[@]}"; do
   name=$(basename "$f")
   work=$(mktemp -d)
-  cp -r "fuzz/corpus/${name/fuzz_web_/fuzz_}/." "$work/" 2>/dev/null || true
+  seeds=${name/fuzz_web_/fuzz_}
+  cp -r "fuzz/corpus/${seeds%_stb}/." "$work/" 2>/dev/null || true
   if [ "$mode" = long ]; then args=(-runs="$runs"); else args=(-max_total_time=20); fi
   echo "== $name"
   status=0

@@ -79,6 +79,113 @@ bool hasJpegEnd(const uint8_t* bytes, size_t size) {
     return false;
 }
 
+// stb_image (2.27) trusts a file's Huffman tables in two ways that read and write out
+// of bounds, so both are refused here with libjpeg's words before it sees the file:
+// - A table of more than 256 codes: stbi__build_huffman and the DHT reading write its
+//   code lengths, codes and values past their arrays, up to 16 x 255 of each.
+// - A scan decoding with a table the file has not defined by then: stb_image's tables
+//   lie in memory it never clears, and an undefined table's code-length search
+//   (stbi__jpeg_huff_decode) runs past the end of its arrays.
+// The walk reads the markers as stb_image does: bytes past the end as zeros, stray bytes
+// before the frame header stepped over, a table segment table by table for as long as
+// its length lasts, the entropy-coded data up to the next marker other than a restart
+// (stb_image steps over fill bytes there too).
+// Where stb_image would stop at an error the walk may go on, and see more, never less.
+bool jpegTablesSound(const uint8_t* bytes, size_t size, std::string* error) {
+    const auto byte = [&](size_t at) -> unsigned { return at < size ? bytes[at] : 0; };
+    if (size < 2) return true;  // stb_image finds no tables in it
+    // stb_image would step over 0xFF bytes ahead of the first marker; libjpeg does not,
+    // and the walk and the tables put in need the first marker where it belongs.
+    if (bytes[0] != 0xFF || bytes[1] != 0xD8) {
+        char words[64];
+        std::snprintf(words, sizeof words, "Not a JPEG file: starts with 0x%02x 0x%02x", bytes[0], bytes[1]);
+        *error = words;
+        return false;
+    }
+    bool defined[2][4] = {};  // [DC, AC][slot]
+    bool progressive = false, framed = false;
+    for (size_t at = 2; at + 1 < size;) {
+        const unsigned marker = byte(at + 1);
+        if (byte(at) != 0xFF && !framed) {
+            ++at;  // stb_image steps over stray bytes until the frame header
+            continue;
+        }
+        if (byte(at) != 0xFF || marker == 0xD9) break;  // out of step, or the end: stb_image's to judge
+        if (marker == 0xFF || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            at += marker == 0xFF ? 1 : 2;  // a fill byte; markers without a length
+            continue;
+        }
+        const size_t length = byte(at + 2) << 8 | byte(at + 3), body = at + 4;
+        if (length < 2) break;
+        at += 2 + length;
+        if (marker >= 0xC0 && marker <= 0xC2 && !framed) {
+            framed = true;
+            progressive = marker == 0xC2;
+        } else if (marker == 0xC4) {
+            for (int64_t left = int64_t(length) - 2, p = int64_t(body); left > 0;) {
+                const unsigned kind = byte(size_t(p)) >> 4, slot = byte(size_t(p)) & 15;
+                if (kind > 1 || slot > 3) break;  // stb_image refuses the segment
+                unsigned codes = 0;
+                for (int i = 1; i <= 16; ++i) codes += byte(size_t(p) + i);
+                if (codes > 256) {
+                    *error = "Bogus Huffman table definition";
+                    return false;
+                }
+                defined[kind][slot] = true;
+                left -= 17 + codes;
+                p += 17 + codes;
+            }
+        } else if (marker == 0xDA) {
+            // Progressive scans: the first DC scan decodes with its DC tables, AC scans
+            // with their AC tables, DC refinement with none.
+            const size_t components = byte(body);
+            const unsigned spectralStart = byte(body + 1 + 2 * components), high = byte(body + 3 + 2 * components) >> 4;
+            const bool dc = !progressive || (spectralStart == 0 && high == 0), ac = !progressive || spectralStart > 0;
+            for (size_t c = 0; c < components; ++c) {
+                const unsigned dcSlot = byte(body + 2 + 2 * c) >> 4, acSlot = byte(body + 2 + 2 * c) & 15;
+                if (dcSlot > 3 || acSlot > 3) continue;  // stb_image refuses the scan itself
+                const int missing = dc && !defined[0][dcSlot]   ? int(dcSlot)
+                                    : ac && !defined[1][acSlot] ? int(acSlot)
+                                                                : -1;
+                if (missing >= 0) {
+                    char words[64];
+                    std::snprintf(words, sizeof words, "Huffman table 0x%02x was not defined", missing);
+                    *error = words;
+                    return false;
+                }
+            }
+            // The entropy-coded data: a 0xFF, after any 0xFF fill bytes, is data before a
+            // 0 and a restart before 0xD0..0xD7, otherwise the next marker.
+            while (at < size) {
+                size_t next = at;
+                while (next < size && bytes[next] == 0xFF) ++next;
+                if (next > at && next < size && bytes[next] != 0 && (bytes[next] & 0xF8) != 0xD0) {
+                    at = next - 1;
+                    break;
+                }
+                at = next + 1;
+            }
+        }
+    }
+    return true;
+}
+
+// The file with a table in every slot, DC and AC, ahead of its own (one code each,
+// symbol 0), put in after its first marker: should the walk above ever part from
+// stb_image's reading, stb_image still never meets an undefined table. A good file's
+// own tables replace these before any of its scans reads them.
+std::vector<uint8_t> withEveryTable(const uint8_t* bytes, size_t size) {
+    std::vector<uint8_t> out(bytes, bytes + 2);
+    const uint8_t header[] = {0xFF, 0xC4, 0, 2 + 8 * 18};
+    out.insert(out.end(), header, header + 4);
+    for (uint8_t slot = 0; slot < 8; ++slot) {
+        uint8_t table[18] = {uint8_t((slot >> 2) << 4 | (slot & 3)), 1};
+        out.insert(out.end(), table, table + 18);
+    }
+    out.insert(out.end(), bytes + 2, bytes + size);
+    return out;
+}
+
 }  // namespace
 
 std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std::string* error, std::string* damage) {
@@ -88,6 +195,8 @@ std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std
         *error = "empty file";
         return nullptr;
     }
+    // Before stb_image reads anything: its header reading builds the tables too.
+    if (!jpegTablesSound(bytes, size, error)) return nullptr;
     // stb_image refuses a file cut short, where libjpeg ends it with a marker of its
     // own, warns and decodes the rest as grey: do as it does, so that both programs
     // take the same file the same way.
@@ -113,7 +222,8 @@ std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std
         return nullptr;
     }
     // Grey comes out as R = G = B: the texture is always RGB.
-    stbi_uc* pixels = stbi_load_from_memory(bytes, int(size), &width, &height, &components, 3);
+    const std::vector<uint8_t> guarded = withEveryTable(bytes, size);
+    stbi_uc* pixels = stbi_load_from_memory(guarded.data(), int(guarded.size()), &width, &height, &components, 3);
     if (!pixels) {
         *error = stbi_failure_reason();
         return nullptr;

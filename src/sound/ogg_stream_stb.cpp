@@ -1,19 +1,42 @@
 // Ogg Vorbis reading with stb_vorbis, for builds without libvorbisfile (Windows):
 // the calls and contracts of ogg_stream.cpp, the same files taken and refused but
-// for one coupling of many channels that stb_vorbis gets wrong (decodedWrongly).
+// for what stb_vorbis would get wrong (stbPitfall).
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include "assets/data_file.h"
 #include "sound/ogg_stream.h"
 
 // The decoder itself, compiled here from Debian's libstb-dev. Every channel count a
 // header can state gets as far as soundLayoutAccepted, which gives the reason.
+//
+// stb_vorbis 1.22 passes the sizes it allocates for a header's fields as int: sizes
+// of 2 GiB and more, or negative ones, come out small and are then written in full
+// (CVE-2023-45675 to 45677 and 45681, codebook multiplicands). Its calls with a size_t
+// size meet these overloads first, which give nothing for a size of 0 or more than
+// the stream's memory, so every such header fails as out of memory; a comment count
+// that gets no memory is cleared too, which its clean-up would otherwise walk as a
+// null list (CVE-2023-45680).
 #define STB_VORBIS_NO_PUSHDATA_API
 #define STB_VORBIS_NO_INTEGER_CONVERSION
 #define STB_VORBIS_MAX_CHANNELS 255
+struct stb_vorbis;
+static void* setup_malloc(stb_vorbis* f, size_t bytes);
+static void* setup_temp_malloc(stb_vorbis* f, size_t bytes);
 #include <stb_vorbis.h>
+
+static void* setup_malloc(stb_vorbis* f, size_t bytes) {
+    void* memory =
+        bytes > 0 && bytes <= size_t(f->alloc.alloc_buffer_length_in_bytes) ? setup_malloc(f, int(bytes)) : nullptr;
+    if (!memory && !f->comment_list) f->comment_list_length = 0;
+    return memory;
+}
+
+static void* setup_temp_malloc(stb_vorbis* f, size_t bytes) {
+    return bytes <= size_t(f->alloc.alloc_buffer_length_in_bytes) ? setup_temp_malloc(f, int(bytes)) : nullptr;
+}
 
 namespace {
 
@@ -21,13 +44,28 @@ namespace {
 // long is 32 bits on Windows: larger files are refused rather than misread.
 constexpr uint64_t maxStbOggBytes = uint64_t(1) << 30;
 
-// stb_vorbis (1.22) reads a type 2 residue over more than two channels as if over two:
-// it stops at 2 x the half block instead of channels x it (decode_residue's
-// actual_size), losing the rest of the packet, so the sound comes out as loud noise.
-// libvorbisenc codes 5.1 that way. Such a setup is found in the parsed header, before
-// anything is decoded: a residue whose coded range reaches past that point in a
-// submap of more than two channels.
-bool decodedWrongly(const stb_vorbis* f) {
+// stb_vorbis works in memory of ours, given whole when the stream opens, where it frees
+// nothing: with malloc it leaks on some damaged headers and frees pointers it never set
+// (CVE-2023-45679), and a header may claim codebooks of gigabytes. The files
+// libvorbisenc writes take under 0.5 MiB (8 channels at any quality included); the
+// rest leaves room for comments, pictures among them.
+constexpr int stbMemoryBytes = 8 << 20;
+
+// What stb_vorbis (1.22) would get wrong in a stream whose headers it has read: null
+// for none. A sparse codebook without a single entry has no table of values, which
+// decoding with it reads all the same, at address -4 (CVE-2023-45682). A mapping of 16
+// submaps overflows its arrays of 15 (CVE-2023-45678): the header's reading writes one
+// byte into the padding behind them, but the 16th floor lands on the first residue,
+// which decoding would then look up unchecked. A type 2
+// residue over more than two channels is read as if over two: stb_vorbis stops at
+// 2 x the half block instead of channels x it (decode_residue's actual_size), losing
+// the rest of the packet, so the sound comes out as loud noise; libvorbisenc codes
+// 5.1 that way.
+const char* stbPitfall(const stb_vorbis* f) {
+    for (int i = 0; i < f->codebook_count; ++i)
+        if (f->codebooks[i].sparse && f->codebooks[i].sorted_entries == 0) return "a codebook without entries";
+    for (int i = 0; i < f->mapping_count; ++i)
+        if (f->mapping[i].submaps > 15) return "a mapping of 16 submaps";
     for (int m = 0; m < f->mode_count; ++m) {
         const uint32_t half = uint32_t(f->blocksize[f->mode_config[m].blockflag]) / 2;
         const Mapping& map = f->mapping[f->mode_config[m].mapping];
@@ -36,15 +74,16 @@ bool decodedWrongly(const stb_vorbis* f) {
             int channels = 0;
             for (int c = 0; c < f->channels; ++c) channels += map.chan[c].mux == submap;
             if (f->residue_types[residue] == 2 && channels > 2 && f->residue_config[residue].end > 2 * half)
-                return true;
+                return "channels coupled in a way stb_vorbis decodes wrongly (as 5.1 sound is)";
         }
     }
-    return false;
+    return nullptr;
 }
 
 }  // namespace
 
 struct OggStream {
+    std::unique_ptr<char[]> memory;
     stb_vorbis* vorbis = nullptr;
     int channels = 0;
     bool ended = false;
@@ -56,17 +95,21 @@ OggStream* openOggStream(const char* path, int* channels, int* rate, std::string
     // Never a FIFO or a device, which could block or never end.
     std::FILE* file = openDataFile(path, maxStbOggBytes, why);
     if (!file) return nullptr;
+    std::unique_ptr<char[]> memory(new char[stbMemoryBytes]);
+    const stb_vorbis_alloc alloc = {memory.get(), stbMemoryBytes};
     // From here stb_vorbis closes the file, on a failed open too.
     int error = 0;
-    stb_vorbis* vorbis = stb_vorbis_open_file(file, 1, &error, nullptr);
+    stb_vorbis* vorbis = stb_vorbis_open_file(file, 1, &error, &alloc);
     if (!vorbis) {
-        *why = error == VORBIS_outofmem ? "out of memory" : "not an Ogg Vorbis file";
+        *why = error == VORBIS_outofmem
+                   ? "not an Ogg Vorbis file, or one needing more than " + std::to_string(stbMemoryBytes >> 20) + " MiB"
+                   : "not an Ogg Vorbis file";
         return nullptr;
     }
     const stb_vorbis_info info = stb_vorbis_get_info(vorbis);
     bool accepted = soundLayoutAccepted(uint32_t(info.channels), info.sample_rate, why);
-    if (accepted && decodedWrongly(vorbis)) {
-        *why = "channels coupled in a way stb_vorbis decodes wrongly (as 5.1 sound is)";
+    if (const char* pitfall = accepted ? stbPitfall(vorbis) : nullptr) {
+        *why = pitfall;
         accepted = false;
     }
     if (!accepted) {
@@ -74,6 +117,7 @@ OggStream* openOggStream(const char* path, int* channels, int* rate, std::string
         return nullptr;
     }
     OggStream* stream = new OggStream;
+    stream->memory = std::move(memory);
     stream->vorbis = vorbis;
     stream->channels = info.channels;
     if (channels) *channels = info.channels;

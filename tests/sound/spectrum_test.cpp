@@ -192,15 +192,20 @@ TEST(OggStream, MissingDamagedAndOutOfLimitFilesAreRefused) {
     const struct {
         std::string bytes;
         const char* reason;  // null: opens
-    } cases[] = {{"this is not an Ogg file at all", "not an Ogg Vorbis file"},
-                 {good.substr(0, good.size() / 3), "not an Ogg Vorbis file"},
-                 {withOggLayout(good, 0, 8000), "not an Ogg Vorbis file"},
-                 {withOggLayout(good, 8, 0), "not an Ogg Vorbis file"},
-                 {nine, "9 channels, more than the 8 a soundtrack may have"},
-                 {withOggLayout(good, 8, 384001), "a sample rate of 384001 Hz, above the 384000 Hz"},
-                 {withOggLayout(good, 8, 2147483648u), "a sample rate of 2147483648 Hz"},
-                 {withOggLayout(good, 8, 4294967295u), "a sample rate of 4294967295 Hz"},
-                 {withOggLayout(good, 8, 384000), nullptr}};
+    } cases[] = {
+        {"this is not an Ogg file at all", "not an Ogg Vorbis file"},
+        {good.substr(0, good.size() / 3), "not an Ogg Vorbis file"},
+        {withOggLayout(good, 0, 8000), "not an Ogg Vorbis file"},
+        {withOggLayout(good, 8, 0), "not an Ogg Vorbis file"},
+        {nine, "9 channels, more than the 8 a soundtrack may have"},
+        {withOggLayout(good, 8, 384001), "a sample rate of 384001 Hz, above the 384000 Hz"},
+        {withOggLayout(good, 8, 2147483648u), "a sample rate of 2147483648 Hz"},
+        {withOggLayout(good, 8, 4294967295u), "a sample rate of 4294967295 Hz"},
+        // A comment count of 2^31 - 1 (after "\3vorbis" and the vendor's length and
+        // name, on the page after the first); stb_vorbis crashed on it (CVE-2023-45680).
+        {withOggPageBytes(good, 1, 11 + uint8_t(good[58 + 27 + uint8_t(good[58 + 26]) + 7]), "\xff\xff\xff\x7f"),
+         "not an Ogg Vorbis file"},
+        {withOggLayout(good, 8, 384000), nullptr}};
     for (const auto& c : cases) {
         dir.write("case.ogg", c.bytes);
         int channels = 0, rate = 0;

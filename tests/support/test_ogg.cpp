@@ -28,18 +28,27 @@ bool writeTestOgg(const std::string& path, double seconds, const SampleGenerator
     return std::fclose(file) == 0 && ok;
 }
 
-std::string withOggLayout(std::string bytes, uint8_t channels, uint32_t rate) {
-    const size_t header = 27 + uint8_t(bytes.at(26));
-    bytes.at(header + 11) = char(channels);
-    for (int i = 0; i < 4; ++i) bytes.at(header + 12 + i) = char(rate >> (8 * i));
-    ogg_page page;
-    page.header = reinterpret_cast<unsigned char*>(&bytes[0]);
-    page.header_len = long(header);
-    page.body = reinterpret_cast<unsigned char*>(&bytes[header]);
-    page.body_len = 0;
-    for (size_t i = 0; i < header - 27; ++i) page.body_len += uint8_t(bytes[27 + i]);
-    ogg_page_checksum_set(&page);
-    return bytes;
+std::string withOggPageBytes(std::string bytes, int page, size_t at, const std::string& value) {
+    size_t start = 0;
+    for (;; --page) {
+        const size_t header = 27 + uint8_t(bytes.at(start + 26));
+        size_t body = 0;
+        for (size_t i = 27; i < header; ++i) body += uint8_t(bytes.at(start + i));
+        if (page == 0) {
+            bytes.replace(start + header + at, value.size(), value);
+            ogg_page view = {reinterpret_cast<unsigned char*>(&bytes[start]), long(header),
+                             reinterpret_cast<unsigned char*>(&bytes[start + header]), long(body)};
+            ogg_page_checksum_set(&view);
+            return bytes;
+        }
+        start += header + body;
+    }
+}
+
+std::string withOggLayout(const std::string& bytes, uint8_t channels, uint32_t rate) {
+    std::string fields(5, char(channels));
+    for (int i = 0; i < 4; ++i) fields[size_t(1 + i)] = char(rate >> (8 * i));
+    return withOggPageBytes(bytes, 0, 11, fields);
 }
 
 float testToneSample(int64_t frame, int channel) {

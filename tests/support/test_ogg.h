@@ -13,9 +13,13 @@ bool writeTestOgg(const std::string& path, double seconds, const SampleGenerator
 // number: the same input gives the same bytes). Makes parent folders. False when
 // the file cannot be written.
 
-std::string withOggLayout(std::string bytes, uint8_t channels, uint32_t rate);
-// An Ogg Vorbis file's bytes with the channel count and rate of its identification
-// header (the first page) set, the page's checksum made good again.
+std::string withOggPageBytes(std::string bytes, int page, size_t at, const std::string& value);
+// An Ogg file's bytes with value written at offset `at` of the data of its page-th page
+// (from 0), the page's checksum made good again.
+
+std::string withOggLayout(const std::string& bytes, uint8_t channels, uint32_t rate);
+// An Ogg Vorbis file with the channel count and rate of its identification header
+// (the first page) set.
 
 float testToneSample(int64_t frame, int channel);
 // The default test soundtrack: a 441 Hz tone on a 0.25 DC offset, the right channel
