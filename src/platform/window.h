@@ -4,7 +4,8 @@
 //   window_sdl.cpp      - the demo itself: an SDL2 desktop full-screen window, or a
 //                         resizable one;
 //   window_headless.cpp - tests and tools: no window, the caller's offscreen context.
-// Scenes and assets never include this header.
+// Scenes and the loaders never include this header; of the asset table only
+// runtime/assets.cpp, which records the window, does.
 #pragma once
 #include <cstdint>
 
