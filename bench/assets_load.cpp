@@ -57,12 +57,12 @@ static void writeBenchDataSet(const fs::path& root) {
         }
         int side = i % 3 == 0 ? 512 : 256;
         int channels = pictures[i].a < 255 || i % 4 == 0 ? 4 : 3;
-        PngSpec spec;
-        spec.width = spec.height = side;
-        spec.colorType = channels == 4 ? 6 : 2;
+        PngLayout layout;
+        layout.width = layout.height = side;
+        layout.colorType = channels == 4 ? 6 : 2;
         std::vector<uint8_t> p = picture(side, side, channels, int(i));
-        spec.samples.assign(p.begin(), p.end());
-        write(root, path, encodePng(spec));
+        layout.samples.assign(p.begin(), p.end());
+        write(root, path, encodePng(layout));
     }
     auto ebr = [&](const tegn3d& object, std::vector<EbrMesh> meshes) {
         write(root, dataPath(manifestEntryOf(object)->path), writeEbr(meshes));

@@ -70,11 +70,13 @@ Module.vorrend = {
     });
     document.getElementById('start').addEventListener('click', () => Module._vorrendKey(0));
     document.getElementById('again').addEventListener('click', () => Module._vorrendKey(2));
-    document.getElementById('fullscreen').addEventListener('click', () => {
-      const stage = document.getElementById('stage');
+    const fullScreen = document.getElementById('fullscreen');
+    fullScreen.addEventListener('click', () => {
       if (document.fullscreenElement) document.exitFullscreen();
       else if (stage.requestFullscreen) stage.requestFullscreen();
     });
+    // A still picture (?time=) is no show to watch full screen: nothing covers it.
+    fullScreen.hidden = !isNaN(this.parameter('time'));
   },
 
   showCard(card) {

@@ -6,7 +6,8 @@
 //   headless/window_headless.cpp - tests and tools: no window, the caller's
 //                                  offscreen context;
 //   web/window_web.cpp           - the web page's canvas.
-// Scenes and assets never include this header.
+// Scenes and the loaders never include this header; of the asset table only
+// runtime/assets.cpp, which records the window, does.
 #pragma once
 #include <cstdint>
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "assets/textures.h"
+#include "platform/window.h"
 #include "runtime/projection.h"
 #include "runtime/stop_request.h"
 

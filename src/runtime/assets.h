@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "assets/tegn3d.h"
-#include "platform/window.h"
 #include "runtime/manifest.h"
+
+// The window (platform/window.h's DemoWindow), named here without its header, which
+// every scene would otherwise see through this one.
+struct DemoWindowImpl;
 
 extern uint32_t jpgTextures[4];  // blue, bakgrunn, skuta, lyn
 inline uint32_t& texBlue = jpgTextures[0];
@@ -25,7 +28,7 @@ extern uint32_t texSkjerm, texKubetex, texKuletex, texKuletex2, texKuletex3, tex
 extern tegn3d objVann, objTorus, objCube, objKule, objKuleFlipped, objKuleTau, objKuleTex3, objTunnel, objSkute,
     objKube2;
 
-void loadAssets(DemoWindow window);
+void loadAssets(DemoWindowImpl* window);
 // Records the window, creates the GL context for its picture with the start-up
 // projection, then loads the 4 JPEG and 32 PNG pictures and the 10 objects from
 // data/ in manifest order. Here, not in the loaders, failures get their

@@ -309,7 +309,7 @@ class PngTexture : public GLTest {
 };
 
 TEST_F(PngTexture, RgbAndRgbaKeepTheirChannelsTopRowFirst) {
-    PngSpec rgb;
+    PngLayout rgb;
     rgb.width = 2;
     rgb.height = 2;
     rgb.samples = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30};
@@ -338,34 +338,34 @@ TEST_F(PngTexture, RgbAndRgbaKeepTheirChannelsTopRowFirst) {
 TEST_F(PngTexture, GreyPaletteTransparencyAndSixteenBits) {
     struct Case {
         const char* what;
-        PngSpec spec;
+        PngLayout layout;
         bool alpha;
         std::vector<int> first, second;  // RGBA of pixels 0 and 1
     };
-    PngSpec grey;
+    PngLayout grey;
     grey.width = 2;
     grey.colorType = 0;
     grey.samples = {90, 200};
-    PngSpec greyAlpha = grey;
+    PngLayout greyAlpha = grey;
     greyAlpha.colorType = 4;
     greyAlpha.samples = {90, 10, 200, 250};
-    PngSpec greyKey = grey;
+    PngLayout greyKey = grey;
     greyKey.transparentColour = {200};
-    PngSpec grey4 = grey;
+    PngLayout grey4 = grey;
     grey4.bitDepth = 4;
     grey4.samples = {15, 5};
-    PngSpec rgbKey;
+    PngLayout rgbKey;
     rgbKey.width = 2;
     rgbKey.samples = {1, 2, 3, 4, 5, 6};
     rgbKey.transparentColour = {4, 5, 6};
-    PngSpec palette;
+    PngLayout palette;
     palette.width = 2;
     palette.colorType = 3;
     palette.palette = {255, 0, 0, 0, 0, 255};
     palette.samples = {1, 0};
-    PngSpec paletteAlpha = palette;
+    PngLayout paletteAlpha = palette;
     paletteAlpha.paletteAlpha = {128};  // entry 0 half transparent, entry 1 opaque
-    PngSpec deep;
+    PngLayout deep;
     deep.width = 2;
     deep.colorType = 6;
     deep.bitDepth = 16;
@@ -381,7 +381,7 @@ TEST_F(PngTexture, GreyPaletteTransparencyAndSixteenBits) {
         {"16-bit RGBA", deep, true, {255, 128, 0, 64}, {16, 32, 48, 255}},
     };
     for (const Case& c : cases) {
-        ASSERT_NE(bind(encodePng(c.spec)), 0u) << c.what;
+        ASSERT_NE(bind(encodePng(c.layout)), 0u) << c.what;
         EXPECT_EQ(alphaBits() > 0, c.alpha) << c.what;
         Texels t = boundTexels();
         for (int i = 0; i < 4; ++i) {
@@ -392,13 +392,13 @@ TEST_F(PngTexture, GreyPaletteTransparencyAndSixteenBits) {
 }
 
 TEST_F(PngTexture, SidesRoundUpToPowersOfTwoByNearestNeighbour) {
-    PngSpec spec;
-    spec.width = 300;
-    spec.height = 3;
+    PngLayout layout;
+    layout.width = 300;
+    layout.height = 3;
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 300; ++x)
-            spec.samples.insert(spec.samples.end(), {uint16_t(x % 256), uint16_t(y * 100), 7});
-    ASSERT_NE(bind(encodePng(spec)), 0u);
+            layout.samples.insert(layout.samples.end(), {uint16_t(x % 256), uint16_t(y * 100), 7});
+    ASSERT_NE(bind(encodePng(layout)), 0u);
     Texels t = boundTexels();
     ASSERT_EQ(t.width, 512);
     ASSERT_EQ(t.height, 4);
@@ -412,7 +412,7 @@ TEST_F(PngTexture, SidesRoundUpToPowersOfTwoByNearestNeighbour) {
     EXPECT_EQ(t.at(0, 2)[1], 100);
     EXPECT_EQ(t.at(0, 3)[1], 200);
 
-    pngPixels clamped = decodePng(encodePng(spec), 256);
+    pngPixels clamped = decodePng(encodePng(layout), 256);
     EXPECT_EQ(clamped.width, 256);
     EXPECT_EQ(clamped.height, 4);
     pngPixels square = decodePng(plainPng(64, 32, 1, 2, 3));
@@ -425,17 +425,17 @@ TEST_F(PngTexture, GammaRule) {
     auto firstTexel = [](const pngPixels& p) { return std::vector<int>(p.data.get(), p.data.get() + p.components); };
     auto expected = [](int c, double exponent) { return int(std::lround(255.0 * std::pow(c / 255.0, exponent))); };
     std::string plain = plainPng(2, 2, 64, 128, 200, 100);
-    PngSpec linearSpec;
-    linearSpec.colorType = 6;
-    linearSpec.samples = {64, 128, 200, 100};
-    linearSpec.gamma = 1.0;
-    std::string linear = encodePng(linearSpec);
-    PngSpec paletteSpec;
-    paletteSpec.colorType = 3;
-    paletteSpec.palette = {64, 128, 200};
-    paletteSpec.samples = {0};
-    paletteSpec.gamma = 1.0;
-    std::string palette = encodePng(paletteSpec);
+    PngLayout linearLayout;
+    linearLayout.colorType = 6;
+    linearLayout.samples = {64, 128, 200, 100};
+    linearLayout.gamma = 1.0;
+    std::string linear = encodePng(linearLayout);
+    PngLayout paletteLayout;
+    paletteLayout.colorType = 3;
+    paletteLayout.palette = {64, 128, 200};
+    paletteLayout.samples = {0};
+    paletteLayout.gamma = 1.0;
+    std::string palette = encodePng(paletteLayout);
 
     EnvVar unset("VIEWING_GAMMA", nullptr);
     EXPECT_EQ(firstTexel(decodePng(plain)), (std::vector<int>{64, 128, 200, 100}));

@@ -156,40 +156,20 @@ PixelPos eyeToPixel(double x, double y, double z) {
     return {(ndcX + 1) * 0.5 * GLTest::width, (1 - ndcY) * 0.5 * GLTest::height};
 }
 
-PixelPos eyeToPixel(Point3 eye) { return eyeToPixel(eye.x, eye.y, eye.z); }
-
-Point3 transformed(const std::function<void()>& transforms, Point3 p) {
-    double m[16];
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    transforms();
-    glGetDoublev(GL_MODELVIEW_MATRIX, m);
-    glPopMatrix();
-    glMatrixMode(GLenum(mode));
-    return {m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12], m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13],
-            m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14]};
-}
-
 std::vector<mesh> makeColouredAxes(float length, float half, uint8_t alpha) {
     return makeAxesMarker(length, half, makeSolidTexture({255, 0, 0, alpha}), makeSolidTexture({0, 255, 0, alpha}),
                           makeSolidTexture({0, 0, 255, alpha}));
 }
 
-::testing::AssertionResult armsLand(float length, const std::function<PixelPos(Point3)>& toPixel) {
-    const double tip = 0.8 * length;
-    const std::pair<char, Point3> arms[] = {{'r', {tip, 0, 0}}, {'g', {0, tip, 0}}, {'b', {0, 0, tip}}};
-    for (auto [hue, point] : arms) {
-        PixelPos at = toPixel(point);
-        if (at.x < 0 || at.y < 0 || at.x >= GLTest::width || at.y >= GLTest::height)
-            return ::testing::AssertionFailure() << "arm '" << hue << "' tip off the picture";
-        Rgb seen = GLTest::pixel(int(at.x), int(at.y));
-        if (hueOf(seen) != hue)
+::testing::AssertionResult armsLand(const ArmTips& tips) {
+    for (int arm = 0; arm < 3; ++arm) {
+        const auto [x, y] = tips[arm];
+        const Rgb seen = GLTest::pixel(x, y);
+        if (hueOf(seen) != "rgb"[arm])
             return ::testing::AssertionFailure()
-                   << "arm '" << hue << "' tip expected at (" << int(at.x) << ", " << int(at.y) << "), pixel there ("
-                   << seen[0] << ", " << seen[1] << ", " << seen[2] << ")";
+                   << "arm '"
+                   << "rgb"[arm] << "' tip expected at (" << x << ", " << y << "), pixel there (" << seen[0] << ", "
+                   << seen[1] << ", " << seen[2] << ")";
     }
     return ::testing::AssertionSuccess();
 }

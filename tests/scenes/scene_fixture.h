@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "assets/tegn3d.h"
@@ -82,21 +81,12 @@ struct PixelPos {
 };
 PixelPos eyeToPixel(double x, double y, double z);
 
-struct Point3 {
-    double x, y, z;
-};
-PixelPos eyeToPixel(Point3 eye);
-// Where `transforms` (GL calls in call order, as a layer issues them from the
-// identity) take the model point p: worked out on GL's own matrix stack, which is
-// left as it was.
-Point3 transformed(const std::function<void()>& transforms, Point3 p);
-
 // makeAxesMarker (test_shapes.h) with arms red along x, green along y, blue along z.
 std::vector<mesh> makeColouredAxes(float length, float half, uint8_t alpha = 255);
-// Each arm of that marker shows its colour at 0.8 of its length, where `toPixel`
-// puts the model point: a turn of the wrong sign, axis, order or clock moves a tip
-// away.
-::testing::AssertionResult armsLand(float length, const std::function<PixelPos(Point3)>& toPixel);
+// Where its red, green and blue arms' tips (0.8 of an arm) land, in pixels: each shows
+// its colour there. A turn of the wrong sign, axis, order or clock moves a tip away.
+using ArmTips = std::array<std::array<int, 2>, 3>;
+::testing::AssertionResult armsLand(const ArmTips& tips);
 
 // 'r', 'g', 'b' or 'y' when that colour clearly leads the pixel, '?' otherwise.
 char hueOf(const Rgb& p);

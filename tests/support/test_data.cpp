@@ -288,7 +288,7 @@ namespace {
 
 // The libpng calls alone, on rows made beforehand: nothing here needs a destructor
 // that a longjmp could skip.
-bool writePng(const PngSpec& spec, png_bytep* rows, png_colorp palette, int paletteSize, std::string* out) {
+bool writePng(const PngLayout& layout, png_bytep* rows, png_colorp palette, int paletteSize, std::string* out) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
@@ -296,23 +296,23 @@ bool writePng(const PngSpec& spec, png_bytep* rows, png_colorp palette, int pale
         return false;
     }
     png_set_write_fn(png, out, pngAppend, nullptr);
-    png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, png_uint_32(layout.width), png_uint_32(layout.height), layout.bitDepth, layout.colorType,
+                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (paletteSize > 0) png_set_PLTE(png, info, palette, paletteSize);
     png_color_16 transparent{};
-    if (!spec.paletteAlpha.empty()) {
-        png_set_tRNS(png, info, spec.paletteAlpha.data(), int(spec.paletteAlpha.size()), nullptr);
-    } else if (spec.transparentColour.size() == 1) {
-        transparent.gray = spec.transparentColour[0];
+    if (!layout.paletteAlpha.empty()) {
+        png_set_tRNS(png, info, layout.paletteAlpha.data(), int(layout.paletteAlpha.size()), nullptr);
+    } else if (layout.transparentColour.size() == 1) {
+        transparent.gray = layout.transparentColour[0];
         png_set_tRNS(png, info, nullptr, 0, &transparent);
-    } else if (spec.transparentColour.size() == 3) {
-        transparent.red = spec.transparentColour[0];
-        transparent.green = spec.transparentColour[1];
-        transparent.blue = spec.transparentColour[2];
+    } else if (layout.transparentColour.size() == 3) {
+        transparent.red = layout.transparentColour[0];
+        transparent.green = layout.transparentColour[1];
+        transparent.blue = layout.transparentColour[2];
         png_set_tRNS(png, info, nullptr, 0, &transparent);
     }
-    if (spec.gamma > 0) png_set_gAMA(png, info, spec.gamma);
+    if (layout.gamma > 0) png_set_gAMA(png, info, layout.gamma);
     png_set_rows(png, info, rows);
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -321,48 +321,48 @@ bool writePng(const PngSpec& spec, png_bytep* rows, png_colorp palette, int pale
 
 }  // namespace
 
-std::string encodePng(const PngSpec& spec) {
-    const int channels = channelsOf(spec.colorType);
-    const size_t rowBytes = (size_t(spec.width) * channels * spec.bitDepth + 7) / 8;
-    std::vector<uint8_t> image(rowBytes * spec.height, 0);
-    for (int y = 0; y < spec.height; ++y)
-        for (int x = 0; x < spec.width; ++x)
+std::string encodePng(const PngLayout& layout) {
+    const int channels = channelsOf(layout.colorType);
+    const size_t rowBytes = (size_t(layout.width) * channels * layout.bitDepth + 7) / 8;
+    std::vector<uint8_t> image(rowBytes * layout.height, 0);
+    for (int y = 0; y < layout.height; ++y)
+        for (int x = 0; x < layout.width; ++x)
             for (int c = 0; c < channels; ++c) {
-                size_t sampleIndex = (size_t(y) * spec.width + x) * channels + c;
-                unsigned value = sampleIndex < spec.samples.size() ? spec.samples[sampleIndex] : 0;
+                size_t sampleIndex = (size_t(y) * layout.width + x) * channels + c;
+                unsigned value = sampleIndex < layout.samples.size() ? layout.samples[sampleIndex] : 0;
                 uint8_t* row = image.data() + y * rowBytes;
-                size_t bit = (size_t(x) * channels + c) * spec.bitDepth;
-                if (spec.bitDepth == 16) {
+                size_t bit = (size_t(x) * channels + c) * layout.bitDepth;
+                if (layout.bitDepth == 16) {
                     row[bit / 8] = uint8_t(value >> 8);
                     row[bit / 8 + 1] = uint8_t(value);
-                } else if (spec.bitDepth == 8) {
+                } else if (layout.bitDepth == 8) {
                     row[bit / 8] = uint8_t(value);
                 } else {  // sub-byte samples, most significant first
-                    int shift = 8 - spec.bitDepth - int(bit % 8);
-                    row[bit / 8] |= uint8_t((value & ((1u << spec.bitDepth) - 1)) << shift);
+                    int shift = 8 - layout.bitDepth - int(bit % 8);
+                    row[bit / 8] |= uint8_t((value & ((1u << layout.bitDepth) - 1)) << shift);
                 }
             }
-    std::vector<png_bytep> rows(spec.height);
-    for (int y = 0; y < spec.height; ++y) rows[y] = image.data() + y * rowBytes;
-    std::vector<png_color> palette(spec.palette.size() / 3);
+    std::vector<png_bytep> rows(layout.height);
+    for (int y = 0; y < layout.height; ++y) rows[y] = image.data() + y * rowBytes;
+    std::vector<png_color> palette(layout.palette.size() / 3);
     for (size_t i = 0; i < palette.size(); ++i)
-        palette[i] = {spec.palette[3 * i], spec.palette[3 * i + 1], spec.palette[3 * i + 2]};
+        palette[i] = {layout.palette[3 * i], layout.palette[3 * i + 1], layout.palette[3 * i + 2]};
     std::string out;
-    if (!writePng(spec, rows.data(), palette.data(), int(palette.size()), &out))
+    if (!writePng(layout, rows.data(), palette.data(), int(palette.size()), &out))
         throw std::runtime_error("encodePng failed");
     return out;
 }
 
 std::string plainPng(int width, int height, uint8_t r, uint8_t g, uint8_t b, int a) {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colorType = a == 255 ? 2 : 6;
+    PngLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.colorType = a == 255 ? 2 : 6;
     for (int i = 0; i < width * height; ++i) {
-        spec.samples.insert(spec.samples.end(), {r, g, b});
-        if (a != 255) spec.samples.push_back(uint16_t(a));
+        layout.samples.insert(layout.samples.end(), {r, g, b});
+        if (a != 255) layout.samples.push_back(uint16_t(a));
     }
-    return encodePng(spec);
+    return encodePng(layout);
 }
 
 std::string plainJpeg(int width, int height, uint8_t r, uint8_t g, uint8_t b) {

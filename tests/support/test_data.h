@@ -63,7 +63,7 @@ EbrMesh makeCylinder(float radius, float length, int segments, bool inward);
 std::string encodeJpeg(int width, int height, const std::vector<uint8_t>& pixels, bool grey = false, int quality = 95);
 // pixels: RGB, or one byte a pixel when grey (written as a 1-component JPEG).
 
-struct PngSpec {
+struct PngLayout {
     int width = 1, height = 1;
     int colorType = 2;                        // PNG colour types: 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
     int bitDepth = 8;                         // 1, 2, 4, 8 or 16, as the colour type allows
@@ -74,7 +74,7 @@ struct PngSpec {
     double gamma = 0;                         // a gAMA chunk with this file gamma when > 0
     bool interlaced = false;
 };
-std::string encodePng(const PngSpec& spec);
+std::string encodePng(const PngLayout& layout);
 
 std::string plainPng(int width, int height, uint8_t r, uint8_t g, uint8_t b, int a = 255);
 // RGB when a is 255, else RGBA.

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "assets/tegn3d.h"
+
 namespace {
 
 // A checker of two colours with a gradient, so filtering and mipmaps show.
@@ -55,37 +57,28 @@ void quad(float x0, float y0, float z0, float x1, float y1, float z1, float repe
     glEnd();
 }
 
-// A sphere of radius 1 as indexed triangles with unit normals, drawn from client arrays.
+// A sphere of radius 1 with unit normals, drawn as the demo draws its meshes.
 void sphere() {
-    static std::vector<float> positions, normals, texCoords;
-    static std::vector<uint32_t> indices;
+    static mesh ball;
     const int slices = 24, stacks = 16;
-    if (indices.empty()) {
+    if (ball.indices.empty()) {
         for (int i = 0; i <= stacks; ++i)
             for (int j = 0; j <= slices; ++j) {
                 const double theta = M_PI * i / stacks, phi = 2 * M_PI * j / slices;
-                const float n[3] = {float(std::sin(theta) * std::cos(phi)), float(std::cos(theta)),
-                                    float(std::sin(theta) * std::sin(phi))};
-                positions.insert(positions.end(), n, n + 3);
-                normals.insert(normals.end(), n, n + 3);
-                texCoords.insert(texCoords.end(), {float(j) / slices, float(i) / stacks});
+                const Vec3 n{float(std::sin(theta) * std::cos(phi)), float(std::cos(theta)),
+                             float(std::sin(theta) * std::sin(phi))};
+                ball.positions.insert(ball.positions.end(), {n.x, n.y, n.z});
+                ball.normals.push_back(n);
+                ball.texCoords.insert(ball.texCoords.end(), {float(j) / slices, float(i) / stacks});
             }
         for (int i = 0; i < stacks; ++i)
             for (int j = 0; j < slices; ++j) {
                 const uint32_t a = uint32_t(i * (slices + 1) + j), b = a + slices + 1;
-                indices.insert(indices.end(), {a, b, a + 1, a + 1, b, b + 1});
+                ball.indices.insert(ball.indices.end(), {a, b, a + 1, a + 1, b, b + 1});
             }
+        ball.faceCount = int32_t(ball.indices.size() / 3);
     }
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, positions.data());
-    glNormalPointer(GL_FLOAT, 0, normals.data());
-    glTexCoordPointer(2, GL_FLOAT, 0, texCoords.data());
-    glDrawElements(GL_TRIANGLES, GLsizei(indices.size()), GL_UNSIGNED_INT, indices.data());
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    ball.draw();
 }
 
 // A wall far away, mipmapped from a picture whose sides are no powers of two; then

@@ -45,9 +45,15 @@ TEST(WebPage, PicturesMatchTheCaptureToolAcrossEveryScene) {
         steps += (steps.size() > 1 ? ", " : "") + pictureSteps(t, "web-" + timeText(t) + ".rgba");
         captures.push_back({"--time", timeText(t), "--out", out.file("native-" + timeText(t) + ".png")});
     }
-    PageRun run = drive(steps + "]", out);
+    // What lies over the picture's bottom-right corner, where the full-screen button sits
+    // during the show: nothing, on a still picture.
+    PageRun run = drive(steps +
+                            ", {\"value\": \"corner\", \"js\": \"document.elementFromPoint(innerWidth - 24, "
+                            "innerHeight - 24).id\"}]",
+                        out);
     ASSERT_EQ(run.process.exitCode, 0) << run.process.errorText;
     EXPECT_TRUE(run.complaints.empty()) << run.complaints.front();
+    EXPECT_EQ(run.values["corner"], "\"canvas\"");
     std::vector<ProcessResult> native = runCaptures(captures, pageDir);
     for (size_t i = 0; i < times.size(); ++i) {
         const std::string t = timeText(times[i]);
