@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "bench_clock.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/offscreen.h"
 #include "platform/window.h"
 #include "runtime/assets.h"

@@ -3,7 +3,7 @@
 // fetches the data folder beside the page into the program's file system (so the
 // program reads "data/..." as it does from its working folder natively), and the
 // soundtrack on Web Audio. The C++ side calls these through EM_JS in
-// src/platform/*_web.cpp. What the tests and benchmarks read is here too: frames,
+// src/platform/web/*_web.cpp. What the tests and benchmarks read is here too: frames,
 // time, workMs, picture, spectrum, startedFrom, startCardAt.
 Module.canvas = document.getElementById('canvas');
 Module.print = (text) => console.log(text);

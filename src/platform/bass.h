@@ -1,6 +1,7 @@
 // The soundtrack player: the calls the demo makes of its audio library.
-// Backends: audio_sdl.cpp (SDL2 output, Ogg Vorbis streamed with libvorbisfile)
-// and audio_null.cpp (no device: every call fails without effect).
+// Backends: sdl/audio_sdl.cpp (SDL2 output, Ogg Vorbis streamed with libvorbisfile),
+// headless/audio_null.cpp (no device: every call fails without effect) and
+// web/audio_web.cpp (Web Audio).
 //
 // Thread rule: call these from the main thread only. The SDL backend's audio
 // callback runs on SDL's own thread; what it shares with the main thread is

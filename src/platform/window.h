@@ -1,9 +1,11 @@
 // The demo's window, its GL context, its event queue and its message boxes: what
-// the runtime asks of the platform. Two backends implement it; CMake picks one per
+// the runtime asks of the platform. Each backend has its folder here; CMake picks one per
 // target:
-//   window_sdl.cpp      - the demo itself: an SDL2 desktop full-screen window, or a
-//                         resizable one;
-//   window_headless.cpp - tests and tools: no window, the caller's offscreen context.
+//   sdl/window_sdl.cpp           - the demo itself: an SDL2 desktop full-screen
+//                                  window, or a resizable one;
+//   headless/window_headless.cpp - tests and tools: no window, the caller's
+//                                  offscreen context;
+//   web/window_web.cpp           - the web page's canvas.
 // Scenes and assets never include this header.
 #pragma once
 #include <cstdint>

@@ -9,7 +9,7 @@
 
 #include "ebr_writer.h"
 #include "gl_test.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "runtime/assets.h"
 #include "test_data.h"
 

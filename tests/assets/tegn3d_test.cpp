@@ -7,7 +7,7 @@
 
 #include "ebr_writer.h"
 #include "gl_test.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "assets/tegn3d.h"
 #include "gl_test.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "runtime/assets.h"
 
 TEST(TestDataSet, PicturesAreDistinctAndOrdered) {

@@ -12,7 +12,7 @@
 #include "assets/data_file.h"
 #include "assets/tegn3d.h"
 #include "gl_test.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "sound/ogg_stream.h"
 #include "test_data.h"
 

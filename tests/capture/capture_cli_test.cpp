@@ -13,7 +13,7 @@
 #include "capture.h"
 #include "capture_cli.h"
 #include "gl_test.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/offscreen.h"
 #include "platform/window.h"
 #include "runtime/assets.h"

@@ -11,7 +11,7 @@
 
 #include "gl_test.h"
 #include "platform/bass.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "runtime/clock.h"
 #include "runtime/timeline.h"
 #include "runtime/timeline_table.h"

@@ -1,7 +1,7 @@
 #include <GL/gl.h>
 
 #include "gl_test.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "runtime/timeline.h"
 #include "runtime/timeline_table.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/offscreen.h"
 #include "platform/window.h"
 #include "runtime/projection.h"

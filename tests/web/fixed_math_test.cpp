@@ -1,7 +1,7 @@
 // The web layer's arithmetic against the native GL and GLU it stands in for: the
 // same matrices from the same calls to the bit, the same mipmaps and scaled pictures
 // to the byte.
-#include "platform/webgl/fixed_math.h"
+#include "platform/web/webgl/fixed_math.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

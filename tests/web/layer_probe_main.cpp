@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "layer_probes.h"
-#include "platform/web_page.h"
+#include "platform/web/web_page.h"
 #include "platform/window.h"
 
 // clang-format off

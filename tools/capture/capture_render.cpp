@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "capture.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/offscreen.h"
 #include "platform/window.h"
 #include "runtime/assets.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <deque>
 
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #include "platform/window.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/bass.h"
-#include "platform/web_audio.h"
+#include "platform/web/web_audio.h"
 #include "sound/spectrum.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <deque>
 #include <string>
 
-#include "platform/web_page.h"
-#include "platform/webgl/fixed_function.h"
+#include "platform/web/web_page.h"
+#include "platform/web/webgl/fixed_function.h"
 #include "platform/window.h"
 
 struct DemoWindowImpl {

@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "platform/bass.h"
-#include "platform/web_audio.h"
-#include "platform/web_page.h"
-#include "platform/webgl/fixed_function.h"
+#include "platform/web/web_audio.h"
+#include "platform/web/web_page.h"
+#include "platform/web/webgl/fixed_function.h"
 #include "platform/window.h"
 #include "runtime/assets.h"
 #include "runtime/clock.h"
