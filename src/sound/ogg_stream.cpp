@@ -29,11 +29,12 @@ OggStream* openOggStream(const char* path, int* channels, int* rate, std::string
         *why = "not an Ogg Vorbis file";
         return nullptr;
     }
+    // The header's fields are 8 and 32 bits without sign; a long may be 32 bits wide.
     vorbis_info* info = ov_info(&stream->file, -1);
-    if (!info || info->channels < 1 || info->rate < 1) {
+    if (!info || !soundLayoutAccepted(uint32_t(info->channels), uint32_t(info->rate), why)) {
+        if (!info) *why = "no channels or no sample rate";
         ov_clear(&stream->file);
         delete stream;
-        *why = "no channels or no sample rate";
         return nullptr;
     }
     stream->channels = info->channels;
@@ -78,21 +79,4 @@ void closeOggStream(OggStream* stream) {
     if (!stream) return;
     ov_clear(&stream->file);
     delete stream;
-}
-
-bool decodeOggFile(const std::string& path, DecodedSound* sound) {
-    OggStream* stream = openOggStream(path.c_str(), &sound->channels, &sound->rate);
-    if (!stream) return false;
-    sound->samples.clear();
-    std::vector<float> chunk(size_t(4096) * sound->channels);
-    while (int64_t got = readOggFrames(stream, chunk.data(), 4096))
-        sound->samples.insert(sound->samples.end(), chunk.begin(), chunk.begin() + got * sound->channels);
-    closeOggStream(stream);
-    return true;
-}
-
-std::vector<float> mixToMono(const DecodedSound& sound) {
-    std::vector<float> mono(size_t(sound.frames()));
-    for (size_t f = 0; f < mono.size(); ++f) mono[f] = monoOf(&sound.samples[f * sound.channels], sound.channels);
-    return mono;
 }

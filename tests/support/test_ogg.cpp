@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <vector>
 
+#include <ogg/ogg.h>
+
 #include "encoders.h"
 #include "runtime/manifest.h"
 
@@ -24,6 +26,20 @@ bool writeTestOgg(const std::string& path, double seconds, const SampleGenerator
     if (!file) return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && ok;
+}
+
+std::string withOggLayout(std::string bytes, uint8_t channels, uint32_t rate) {
+    const size_t header = 27 + uint8_t(bytes.at(26));
+    bytes.at(header + 11) = char(channels);
+    for (int i = 0; i < 4; ++i) bytes.at(header + 12 + i) = char(rate >> (8 * i));
+    ogg_page page;
+    page.header = reinterpret_cast<unsigned char*>(&bytes[0]);
+    page.header_len = long(header);
+    page.body = reinterpret_cast<unsigned char*>(&bytes[header]);
+    page.body_len = 0;
+    for (size_t i = 0; i < header - 27; ++i) page.body_len += uint8_t(bytes[27 + i]);
+    ogg_page_checksum_set(&page);
+    return bytes;
 }
 
 float testToneSample(int64_t frame, int channel) {

@@ -13,6 +13,10 @@ bool writeTestOgg(const std::string& path, double seconds, const SampleGenerator
 // number: the same input gives the same bytes). Makes parent folders. False when
 // the file cannot be written.
 
+std::string withOggLayout(std::string bytes, uint8_t channels, uint32_t rate);
+// An Ogg Vorbis file's bytes with the channel count and rate of its identification
+// header (the first page) set, the page's checksum made good again.
+
 float testToneSample(int64_t frame, int channel);
 // The default test soundtrack: a 441 Hz tone on a 0.25 DC offset, the right channel
 // a little quieter, with no silent start, so the first output frame is recognisable.

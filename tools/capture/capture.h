@@ -64,8 +64,6 @@ struct Soundtrack {
     int64_t readUpTo() const { return first + int64_t(samples.size()) / channels; }
 };
 
-constexpr int maxSoundRate = 384000;  // beyond it a soundtrack is taken as unreadable
-
 bool openSoundtrack(const std::string& path, Soundtrack* sound, std::string* why);
 // Reads the headers only. False, with the reason, and a silent soundtrack when the
 // file is missing or unreadable, or claims a rate above maxSoundRate.
