@@ -5,7 +5,7 @@
 # Tests that need a window start their own virtual display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-[ "${VORREND_SKIP_INSTALL:-0}" = 1 ] || scripts/install-deps.sh --web
+[ "${VORREND_SKIP_INSTALL:-0}" = 1 ] || scripts/install-deps.sh test web windows
 scripts/format.sh --check
 jobs=$(nproc)
 log=$(mktemp)

@@ -2,11 +2,11 @@
 # Builds the web page into build-web/: vorrend.html with its .js and .wasm, and the
 # data generator's data/ beside them (the build tree is build/web/). The folder is
 # all a static web host needs;
-# for a local look: (cd build-web && python3 -m http.server), then open
-# http://localhost:8000/vorrend.html
+# for a local look: (cd build-web && python3 -m http.server --bind 127.0.0.1), then
+# open http://127.0.0.1:8000/vorrend.html
 set -euo pipefail
 cd "$(dirname "$0")/.."
-[ "${VORREND_SKIP_INSTALL:-0}" = 1 ] || scripts/install-deps.sh --web
+[ "${VORREND_SKIP_INSTALL:-0}" = 1 ] || scripts/install-deps.sh play web
 
 # The data generator is a native program: the native build makes data/ as usual.
 cmake --preset default >/dev/null
