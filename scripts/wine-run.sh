@@ -10,7 +10,8 @@ if [ $# -lt 2 ]; then
 fi
 WINEPREFIX=$(realpath -m "$1")
 shift
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Any overrides of the caller's own come on top.
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 if [ ! -e "$WINEPREFIX/.made" ]; then
   mkdir -p "$(dirname "$WINEPREFIX")"
   # One maker at a time; a second caller waits and finds it made.
