@@ -115,7 +115,7 @@ TEST_F(WindowsProgram, RunFrom142EndsByItselfAndItsSoundIsTheSoundtrack) {
 
 // Failures and the console, each as on Linux: the one line without a sound device
 // (Wine's audio drivers left out), the box for a missing picture (closed as a user
-// would, with Return), --help and a bad option.
+// would, with Return), --help, a bad option and a screen that is not there.
 TEST_F(WindowsProgram, FailuresAndTheConsoleEndAsOnLinux) {
     ScratchDir data;
     ASSERT_EQ(std::system(("cp -r '" + dataDir + "' '" + data.path() + "/'").c_str()), 0);
@@ -137,6 +137,7 @@ TEST_F(WindowsProgram, FailuresAndTheConsoleEndAsOnLinux) {
         {{"--data", data.path() + "/data"}, {}, true, 1, "", "Error: Unable to load JPG File!\n"},
         {{"--help"}, {}, false, 0, "Usage: vorrend [options]\n", ""},
         {{"--bogus"}, {}, false, 2, "", "vorrend: The following argument was not expected: --bogus"},
+        {{"--display", "1"}, {}, false, 2, "", "vorrend: --display 1: no such screen; there is 1 screen (0)"},
     };
     for (const Case& c : cases) {
         start(c.options, c.environment);
