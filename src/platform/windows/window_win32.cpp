@@ -162,6 +162,17 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_SIZE:
         followWindowSize();
         return 0;
+    case WM_SYSCOMMAND:
+        // No screen saver and no monitor power-saving during the show.
+        if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER) return 0;
+        break;
+    case WM_DPICHANGED: {  // a window moved to a screen of another scale takes the size offered
+        const RECT* offered = reinterpret_cast<const RECT*>(lParam);
+        if (!fullScreen)
+            SetWindowPos(window, nullptr, offered->left, offered->top, offered->right - offered->left,
+                         offered->bottom - offered->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     default:
         break;
     }
