@@ -15,6 +15,7 @@
 #include "bench_clock.h"
 #include "capture.h"
 #include "runtime/manifest.h"
+#include "runtime/show.h"
 
 int main(int argc, char** argv) {
     if (argc > 1 && chdir(argv[1]) != 0) {
@@ -49,13 +50,13 @@ int main(int argc, char** argv) {
                 frames);
     std::printf("  %-14s %8s %8s %8s %8s %10s\n", "scene", "render", "read", "png(1)", "quiet", "processor");
     for (const auto& span : spans) {
-        for (const PlannedFrame& f : shortHistory(fps, span.from)) renderPlannedFrame(f, sound);
+        replayHistory(fps, span.from, heardIn(sound));
         double render = 0, read = 0, png = 0, quiet = 0, processor = 0;
         for (int i = 0; i < frames; ++i) {
             double p0 = processorSeconds();
             PlannedFrame frame = spanFrame(fps, span.from, i);
             auto t0 = Clock::now();
-            renderPlannedFrame(frame, sound);
+            runPlannedFrame(frame, heardIn(sound));
             glFinish();
             auto t1 = Clock::now();
             readFrame(width, height, &picture);
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
             auto t3 = Clock::now();
             processor += processorSeconds() - p0;
             frame.quiet = true;
-            renderPlannedFrame(frame, sound);
+            runPlannedFrame(frame, heardIn(sound));
             glFinish();
             quiet += secondsSince(t3);
             render += std::chrono::duration<double>(t1 - t0).count();
@@ -78,8 +79,8 @@ int main(int argc, char** argv) {
     for (bool whole : {false, true}) {
         auto t0 = Clock::now();
         std::vector<PlannedFrame> history = whole ? fullHistory(fps, 144.0) : shortHistory(fps, 144.0);
-        for (const PlannedFrame& f : history) renderPlannedFrame(f, sound);
-        renderPlannedFrame({144.0f, musicSecondsAt(fps, 144.0), false}, sound);
+        for (const PlannedFrame& f : history) runPlannedFrame(f, heardIn(sound));
+        runPlannedFrame({144.0f, musicSecondsAt(fps, 144.0), false}, heardIn(sound));
         readFrame(width, height, &picture);
         std::printf("picture at 144 s after the %s history (%zu frames): %.3f s\n", whole ? "whole" : "short",
                     history.size(), secondsSince(t0));

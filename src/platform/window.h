@@ -40,11 +40,18 @@ DemoWindow createDemoWindow(const char* title, int width, int height, bool fullS
 
 DemoRect getClientRect(DemoWindow window);
 // The 4:3 picture rectangle that the demo draws into: (0, 0, width, height), the
-// largest that fits the window; also sets pictureOriginX/Y to centre it.
+// largest that fits the window (fitPicture); also sets pictureOriginX/Y to centre it.
+
+DemoRect fitPicture(int drawableWidth, int drawableHeight);
+// The largest 4:3 picture centred in a drawable of that size, as (0, 0, width,
+// height), its lower-left corner in pictureOriginX/Y. Every backend's getClientRect
+// answers with it (runtime/window_state.cpp).
 
 bool createGLContext(int width, int height);
 // Creates the context for a picture of this size, makes it current and enables the
-// depth test; the projection is the runtime's (setProjection). False when no
+// depth test, and the scissor test on the picture (width x height at pictureOriginX/Y):
+// every clear and draw stays inside it, off any bars, and a planned frame narrows it
+// (runtime/show.h); the projection is the runtime's (setProjection). False when no
 // context is current: start-up carries on without one and nothing may crash then.
 // When none could be made, "ChoosePixelFormat failed" has been shown and a quit
 // request posted, so the loop ends before the first frame.

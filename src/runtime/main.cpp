@@ -1,7 +1,6 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/bass.h"
 #include "platform/window.h"
 #include "runtime/assets.h"
 #include "runtime/data_folder.h"
@@ -43,8 +42,5 @@ int main(int argc, char** argv) {
     DemoWindow window = createDemoWindow("Vorrend - Grumla 2", options.width, options.height, fullScreen);
     if (!window) return 1;
     loadAssets(window);
-    int exitCode = runMainLoop();
-    // The audio thread reads the player's state: stop it before static destructors run.
-    BASS_Free();
-    return exitCode;
+    return runMainLoop();
 }

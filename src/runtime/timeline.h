@@ -24,8 +24,9 @@ void renderFrame();
 // Live frame: spectrum fetch, texturing on, clocks from the clock, dispatch, swap.
 
 int runMainLoop();
-// Sets up the music (saying once on stderr when there is no sound device), then one
-// event per pass, a frame when none is waiting, until a quit request is taken; shuts
-// the window down and returns the quit code. With showStart set, the frames that
-// lead up to it are drawn unseen first (as the capture tool plans them), and the
-// clock and the music start there.
+// The live show (runtime/show.h): started at showStart (startShowAt: the music set up,
+// saying once on stderr when there is no sound device; with showStart set, the
+// frames that lead up to it drawn unseen first, as the capture tool plans them, and
+// the clock and the music from there), then every waiting event and a frame per pass
+// until a quit request is taken; ends the show (finishShow: the window shut down, the
+// sound closed) and returns the quit code.

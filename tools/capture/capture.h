@@ -14,8 +14,7 @@
 
 #include "runtime/frame_plan.h"
 #include "runtime/timeline_table.h"
-
-struct OggStream;
+#include "sound/soundtrack.h"
 
 // ---- command line --------------------------------------------------------------
 
@@ -43,41 +42,6 @@ int parseCaptureArgs(int argc, const char* const* argv, CaptureOptions* options,
 // after --help or --version (text in *out); 2 on a bad argument, size, rate, span
 // or output name (one line naming it, then the help, in *err).
 
-// ---- the soundtrack ------------------------------------------------------------
-
-struct OggStreamCloser {
-    void operator()(OggStream* stream) const;
-};
-
-// The soundtrack read forward as the capture goes, as the live demo streams it: only
-// as far as the frames so far need, holding a short window of recent samples, so
-// memory does not grow with the soundtrack's length. A request that goes back before
-// the window reads the file again from its start.
-struct Soundtrack {
-    bool present = false;
-    int channels = 2, rate = 44100;
-    std::string path;
-    std::unique_ptr<OggStream, OggStreamCloser> stream;  // null without a soundtrack
-    int64_t first = 0;                                   // stream frame of samples[0]
-    std::vector<float> samples;                          // interleaved, the frames held
-    bool ended = false;                                  // the stream has given all it has
-    int64_t readUpTo() const { return first + int64_t(samples.size()) / channels; }
-};
-
-bool openSoundtrack(const std::string& path, Soundtrack* sound, std::string* why);
-// Reads the headers only. False, with the reason, and a silent soundtrack when the
-// file is missing or unreadable, or claims a rate above maxSoundRate.
-
-void spectrumAt(Soundtrack& sound, double musicSeconds, float magnitudes[256]);
-// The demo's FFT of the music heard so far; zeros without a soundtrack.
-
-int64_t soundFramesIn(const Soundtrack& sound, double seconds);
-// Sample frames in that many seconds at the soundtrack's rate, rounded.
-
-void soundPcm16(Soundtrack& sound, int64_t first, int64_t count, std::vector<int16_t>* pcm);
-// Sample frames first .. first + count - 1 as interleaved 16-bit PCM, silence where
-// the soundtrack has ended (or is missing).
-
 // ---- rendering -----------------------------------------------------------------
 
 bool startCaptureRenderer(int width, int height, int samples, std::string* error);
@@ -88,11 +52,6 @@ bool startAntialiasing(int width, int height, int samples, std::string* error);
 // From here the current context draws into a framebuffer of `samples` samples per
 // pixel, which readFrame resolves to one. 1 leaves the context's own framebuffer.
 // False, naming the counts the renderer offers, for a count it does not.
-
-void renderPlannedFrame(const PlannedFrame& frame, Soundtrack& sound);
-// musicSpectrum from the soundtrack, then the demo's frame at frame.time. A quiet
-// frame is rasterised into a single pixel only: the GL state it leaves is exactly
-// that of a full frame (scenes never touch the scissor), at a fraction of the cost.
 
 void readFrame(int width, int height, std::vector<uint8_t>* picture);
 // The picture as BGRA rows, top row first: the renderer's own layout, which ffmpeg
@@ -105,7 +64,7 @@ bool startFrameRing(int slots, std::string* error);
 // multisampled one resolved into them) and read back by a second context on the
 // writer's thread while the next ones are drawn. The frame history drawn after this
 // call leaves its picture where frame 0 finds it. False, with the reason, when the
-// renderer cannot: then draw and read each frame with renderPlannedFrame and readFrame.
+// renderer cannot: then draw and read each frame with runPlannedFrame and readFrame.
 
 void drawRingFrame(const PlannedFrame& frame, Soundtrack& sound, int64_t index, CapturedFrame* captured);
 // Frame `index` (from 0) of the span drawn into its slot, fenced and flushed; the slot

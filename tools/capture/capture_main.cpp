@@ -13,6 +13,7 @@
 #include "capture.h"
 #include "runtime/data_folder.h"
 #include "runtime/manifest.h"
+#include "runtime/show.h"
 
 namespace fs = std::filesystem;
 
@@ -133,9 +134,7 @@ const char* nothingCaptured = "vorrend-capture: interrupted before the first fra
 
 int capturePicture(const CaptureOptions& o, Soundtrack& sound, Output& output) {
     std::string error;
-    for (const PlannedFrame& frame : shortHistory(o.fps, o.time))
-        if (!interrupted) renderPlannedFrame(frame, sound);
-    if (!interrupted) renderPlannedFrame({float(o.time), musicSecondsAt(o.fps, o.time), false}, sound);
+    drawPictureAt(o.fps, o.time, heardIn(sound), &interrupted);
     if (interrupted) {
         std::fputs(nothingCaptured, stderr);
         return 130;
@@ -186,8 +185,7 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
 
     Progress progress;
     // The first frame shows the middle of its interval, half a frame after A.
-    for (const PlannedFrame& frame : shortHistory(o.fps, o.from + 0.5 * o.fps.seconds(1)))
-        if (!interrupted) renderPlannedFrame(frame, sound);
+    replayHistory(o.fps, o.from + 0.5 * o.fps.seconds(1), heardIn(sound), &interrupted);
 
     // Ctrl+C (or a polite kill) ends the capture after the current frame, keeping
     // what was captured.
@@ -198,7 +196,7 @@ int captureSpan(const CaptureOptions& o, Soundtrack& sound, Output& output) {
         if (ring) {
             drawRingFrame(spanFrame(o.fps, o.from, i), sound, i, &frame);
         } else {
-            renderPlannedFrame(spanFrame(o.fps, o.from, i), sound);
+            runPlannedFrame(spanFrame(o.fps, o.from, i), heardIn(sound));
             readFrame(o.width, o.height, &frame.picture);
             frame.ringSlot = -1;
         }

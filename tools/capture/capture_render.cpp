@@ -15,6 +15,7 @@
 #include "platform/offscreen.h"
 #include "platform/window.h"
 #include "runtime/assets.h"
+#include "runtime/show.h"
 #include "runtime/timeline.h"
 #include "runtime/timeline_table.h"
 
@@ -97,19 +98,6 @@ bool startCaptureRenderer(int width, int height, int samples, std::string* error
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     return true;
-}
-
-void renderPlannedFrame(const PlannedFrame& frame, Soundtrack& sound) {
-    spectrumAt(sound, frame.musicSeconds, musicSpectrum);
-    if (frame.quiet) {
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(0, 0, 1, 1);
-    }
-    drawFrameAt(frame.time);
-    if (frame.quiet) {
-        glDisable(GL_SCISSOR_TEST);
-        glScissor(0, 0, captureWidth, captureHeight);
-    }
 }
 
 namespace {
@@ -224,7 +212,7 @@ void drawRingFrame(const PlannedFrame& frame, Soundtrack& sound, int64_t index, 
             glBindFramebuffer(GL_READ_FRAMEBUFFER, ringFramebuffers[slot]);
         }
     }
-    renderPlannedFrame(frame, sound);
+    runPlannedFrame(frame, heardIn(sound));
     if (antialiased) {
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, ringFramebuffers[slot]);
         glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);

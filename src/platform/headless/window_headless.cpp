@@ -38,10 +38,12 @@ int headlessSwapCount() { return swaps; }
 
 int countDisplays() { return 1; }
 DemoWindow createDemoWindow(const char*, int, int, bool) { return headlessWindow; }
-DemoRect getClientRect(DemoWindow) { return {0, 0, pictureWidth, pictureHeight}; }
+DemoRect getClientRect(DemoWindow) { return fitPicture(pictureWidth, pictureHeight); }
 
-bool createGLContext(int, int) {
+bool createGLContext(int width, int height) {
     glContext = headlessWindow;  // stands for the caller's current context
+    glScissor(pictureOriginX, pictureOriginY, width, height);
+    glEnable(GL_SCISSOR_TEST);
     glEnable(GL_DEPTH_TEST);
     return true;
 }

@@ -215,19 +215,6 @@ void windowProc(const SDL_Event& event) {
     }
 }
 
-// The largest 4:3 rectangle centred in a drawable of the given size.
-void fitPicture(int drawableWidth, int drawableHeight, int* width, int* height) {
-    if (int64_t(drawableWidth) * 3 > int64_t(drawableHeight) * 4) {
-        *height = drawableHeight;
-        *width = drawableHeight * 4 / 3;
-    } else {
-        *width = drawableWidth;
-        *height = drawableWidth * 3 / 4;
-    }
-    pictureOriginX = (drawableWidth - *width) / 2;
-    pictureOriginY = (drawableHeight - *height) / 2;
-}
-
 // Makes the window cover the display without changing the display mode. Shows
 // "Could Not Enum Display Settings" or "Display Mode Not Compatible" (the latter
 // with a quit request) on failure.
@@ -299,9 +286,7 @@ DemoRect getClientRect(DemoWindow window) {
         SDL_GL_GetDrawableSize(window->window, &drawableWidth, &drawableHeight);
     else
         SDL_GetWindowSize(window->window, &drawableWidth, &drawableHeight);
-    int width = 0, height = 0;
-    fitPicture(drawableWidth, drawableHeight, &width, &height);
-    return {0, 0, width, height};
+    return fitPicture(drawableWidth, drawableHeight);
 }
 
 bool createGLContext(int width, int height) {

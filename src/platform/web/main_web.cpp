@@ -25,16 +25,14 @@
 #include "platform/window.h"
 #include "runtime/assets.h"
 #include "runtime/clock.h"
-#include "runtime/frame_plan.h"
 #include "runtime/manifest.h"
+#include "runtime/show.h"
 #include "runtime/timeline.h"
 #include "runtime/timeline_table.h"
 #include "sound/spectrum.h"
 
 namespace {
 
-// The frame plan's rate: vorrend-capture's own default, so ?time=T matches it.
-const FrameRate planRate;
 double startAt = 0;  // ?from
 DemoWindow pageWindow = nullptr;
 
@@ -61,22 +59,17 @@ std::vector<std::string> dataFiles() {
     return files;
 }
 
-// One planned frame: the spectrum it hears, taken as vorrend-capture takes it (the
-// 512 frames before the music's position, rounded to a frame), then the frame; a
-// quiet one touches only the picture's first pixel, so only the state it leaves
-// counts.
-void renderPlanned(const PlannedFrame& frame) {
+// What a planned frame hears: the spectrum taken as vorrend-capture takes it (the
+// 512 frames before the music's position, rounded to a frame) from the page's mono
+// mix; nothing without a soundtrack.
+void heardOnPage(double musicSeconds, float magnitudes[256]) {
     int rate = 0;
     if (const std::vector<float>* mono = musicMono(&rate))
-        spectrumOfPlayed(*mono, std::llround(frame.musicSeconds * rate), musicSpectrum);
-    if (frame.quiet) glScissor(pictureOriginX, pictureOriginY, 1, 1);
-    drawFrameAt(frame.time);
-    if (frame.quiet) glScissor(pictureOriginX, pictureOriginY, clientRect.right, clientRect.bottom);
+        spectrumOfPlayed(*mono, std::llround(musicSeconds * rate), magnitudes);
 }
 
 void renderPictureAt(double time) {
-    for (const PlannedFrame& frame : shortHistory(planRate, time)) renderPlanned(frame);
-    renderPlanned({float(time), musicSecondsAt(planRate, time), false});
+    drawPictureAt(showPlanRate, time, heardOnPage);
     const int width = clientRect.right, height = clientRect.bottom;
     std::vector<unsigned char> rgba(size_t(width) * height * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -87,34 +80,21 @@ void renderPictureAt(double time) {
 void endShow();
 
 void playFrame() {
-    // Every waiting event first, as the native loop takes one per pass.
     int code = 0;
-    for (DemoEventKind event; (event = peekDemoEvent(&code)) != DemoEventKind::none;)
-        if (event == DemoEventKind::quit) return endShow();
     const double started = emscripten_get_now();
-    renderFrame();
+    if (!playLiveFrame(&code)) return endShow();
     countFrame(demoTime, emscripten_get_now() - started);
 }
 
-// The music set up as the native loop sets it up, playing from `startAt`; the state
-// and the picture at `startAt` from the frame plan; the clock from there.
+// The show from `startAt` as the native loop starts it (its state from the frame
+// plan, the music and the clock from there), from the state and picture of start-up.
 void beginShow() {
     restoreStartupState();
     fitPictureToPage();  // the page may have changed size since start-up
     std::fill(std::begin(musicSpectrum), std::end(musicSpectrum), 0.0f);
     while (peekDemoEvent(nullptr) != DemoEventKind::none) {
     }
-    BASS_Free();
-    BASS_Init(1, 44100, 0, mainWindow, nullptr);
-    musicStream = BASS_StreamCreateFile(false, dataPath(soundtrackFile).c_str(), 0, 0, 0);
-    if (startAt > 0) {
-        for (const PlannedFrame& frame : shortHistory(planRate, startAt)) renderPlanned(frame);
-        // The music from the start too, whichever window it lies in: only the
-        // Opening's frames ask for it.
-        BASS_ChannelSetPosition(musicStream, BASS_ChannelSeconds2Bytes(musicStream, startAt), BASS_POS_BYTE);
-        BASS_StreamPlay(musicStream, false, 0);
-    }
-    startDemoClockAt(float(startAt));
+    startShowAt(startAt);
     showPageCard(PageCard::none);
     emscripten_set_main_loop(playFrame, 0, false);
 }
@@ -126,8 +106,7 @@ void startShow() {
 
 void endShow() {
     emscripten_cancel_main_loop();
-    BASS_Free();
-    leavePageFullScreen();
+    finishShow();  // its quit request waits in the queue until the next start
     showPageCard(PageCard::end);
 }
 
@@ -137,8 +116,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void vorrendDataLoaded() {
     loadAssets(pageWindow);
     if (!glContext) return showPageCard(PageCard::failure);  // its note says why
     saveStartupState();
-    BASS_Init(1, 44100, 0, mainWindow, nullptr);
-    musicStream = BASS_StreamCreateFile(false, dataPath(soundtrackFile).c_str(), 0, 0, 0);
+    openMusic();
     const double time = pageParameter("time");
     if (std::isfinite(time)) {
         showPageCard(PageCard::none);

@@ -9,8 +9,6 @@ void showPageCard(PageCard card);
 // Shows that card over the canvas (none: the show itself). Message boxes shown so
 // far stay on the start and failure cards as notes.
 
-void leavePageFullScreen();
-
 void fitPictureToPage();
 // The picture, its viewport and scissor fitted to the canvas as the page now is.
 

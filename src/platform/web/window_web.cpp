@@ -35,19 +35,6 @@ EM_JS(void, showMessageOnPage, (const char* text), { Module.vorrend.message(UTF8
 EM_JS(void, leaveFullScreenOfPage, (), { Module.vorrend.leaveFullScreen(); });
 // clang-format on
 
-// The largest 4:3 rectangle centred in a drawable of the given size.
-void fitPicture(int drawableWidth, int drawableHeight, int* width, int* height) {
-    if (int64_t(drawableWidth) * 3 > int64_t(drawableHeight) * 4) {
-        *height = drawableHeight;
-        *width = drawableHeight * 4 / 3;
-    } else {
-        *width = drawableWidth;
-        *height = drawableWidth * 3 / 4;
-    }
-    pictureOriginX = (drawableWidth - *width) / 2;
-    pictureOriginY = (drawableHeight - *height) / 2;
-}
-
 // Viewport and scissor on the picture: every scene's clear and draw stays off the
 // bars, which WebGL clears to black after each frame it shows.
 void placePicture() {
@@ -74,8 +61,6 @@ EMSCRIPTEN_KEEPALIVE void vorrendResized() { placePicture(); }
 
 void fitPictureToPage() { placePicture(); }
 
-void leavePageFullScreen() { leaveFullScreenOfPage(); }
-
 void showPageCard(PageCard card) {
     shownCard = card;
     showCardElement(int(card));
@@ -94,10 +79,9 @@ DemoWindow createDemoWindow(const char* title, int, int, bool) {
 }
 
 DemoRect getClientRect(DemoWindow) {
-    int drawableWidth = 0, drawableHeight = 0, width = 0, height = 0;
+    int drawableWidth = 0, drawableHeight = 0;
     sizeCanvasToPage(&drawableWidth, &drawableHeight);
-    fitPicture(drawableWidth, drawableHeight, &width, &height);
-    return {0, 0, width, height};
+    return fitPicture(drawableWidth, drawableHeight);
 }
 
 bool createGLContext(int, int) {

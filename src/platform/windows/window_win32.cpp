@@ -79,19 +79,6 @@ bool monitorInfo(int display, MONITORINFO* info) {
     return GetMonitorInfoW(screens[size_t(display)], info);
 }
 
-// The largest 4:3 rectangle centred in a drawable of the given size.
-void fitPicture(int drawableWidth, int drawableHeight, int* width, int* height) {
-    if (int64_t(drawableWidth) * 3 > int64_t(drawableHeight) * 4) {
-        *height = drawableHeight;
-        *width = drawableHeight * 4 / 3;
-    } else {
-        *width = drawableWidth;
-        *height = drawableWidth * 3 / 4;
-    }
-    pictureOriginX = (drawableWidth - *width) / 2;
-    pictureOriginY = (drawableHeight - *height) / 2;
-}
-
 // The drawable's size: the window's client area.
 void drawableSize(int* width, int* height) {
     RECT client = {};
@@ -282,9 +269,7 @@ DemoRect getClientRect(DemoWindow window) {
     if (!window || !window->window) return {0, 0, 0, 0};
     int drawableWidth = 0, drawableHeight = 0;
     drawableSize(&drawableWidth, &drawableHeight);
-    int width = 0, height = 0;
-    fitPicture(drawableWidth, drawableHeight, &width, &height);
-    return {0, 0, width, height};
+    return fitPicture(drawableWidth, drawableHeight);
 }
 
 bool createGLContext(int width, int height) {

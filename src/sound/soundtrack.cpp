@@ -1,9 +1,10 @@
-// The soundtrack as the capture hears it: read forward a window at a time, a
+// The soundtrack as planned frames hear it: read forward a window at a time, a
 // spectrum per frame, and the sound of each frame as 16-bit PCM.
+#include "sound/soundtrack.h"
+
 #include <algorithm>
 #include <cmath>
 
-#include "capture.h"
 #include "sound/ogg_stream.h"
 #include "sound/spectrum.h"
 
@@ -106,6 +107,10 @@ void spectrumAt(Soundtrack& sound, double musicSeconds, float magnitudes[256]) {
         samples[n] = frame ? monoOf(frame, sound.channels) : 0.0f;
     }
     fft512Magnitudes(samples, magnitudes);
+}
+
+std::function<void(double, float[256])> heardIn(Soundtrack& sound) {
+    return [&sound](double musicSeconds, float magnitudes[256]) { spectrumAt(sound, musicSeconds, magnitudes); };
 }
 
 void soundPcm16(Soundtrack& sound, int64_t first, int64_t count, std::vector<int16_t>* pcm) {
