@@ -6,7 +6,9 @@
 #include "runtime/data_folder.h"
 #include "runtime/manifest.h"
 #include "runtime/player_options.h"
+#include "runtime/show.h"
 #include "runtime/timeline.h"
+#include "sound/soundtrack.h"
 
 int main(int argc, char** argv) {
     PlayerOptions options;
@@ -42,5 +44,10 @@ int main(int argc, char** argv) {
     DemoWindow window = createDemoWindow("Vorrend - Grumla 2", options.width, options.height, fullScreen);
     if (!window) return 1;
     loadAssets(window);
-    return runMainLoop();
+    if (options.time < 0) return runMainLoop();
+    // The picture hears the soundtrack as the capture tool's does; without one, silence.
+    Soundtrack sound;
+    std::string why;
+    openSoundtrack(dataPath(soundtrackFile), &sound, &why);
+    return holdPictureAt(options.time, heardIn(sound));
 }

@@ -8,6 +8,7 @@ struct PlayerOptions {
     int width = 640, height = 480;  // the window's client size; 960x720 for a bare --window
     int display = 0;                // --display: the screen full screen covers, 0 the first
     float from = -1;                // --from: demoTime of the first frame; negative without it
+    double time = -1;               // --time: the one picture held; negative without it
     std::string data;               // --data: the data folder; empty to look for it
 };
 

@@ -1,6 +1,7 @@
 // Starting, running and ending a show: one way for every entry, the player
-// (runMainLoop), the web page and the capture tool. What differs between them is
-// only where a planned frame's music comes from and who turns the loop.
+// (runMainLoop, and its --time picture), the web page and the capture tool. What
+// differs between them is only where a planned frame's music comes from and who
+// turns the loop.
 #pragma once
 #include <csignal>
 #include <functional>
@@ -56,6 +57,12 @@ bool playLiveFrame(int* exitCode);
 // One pass of the live show: every waiting event handled (the window procedure),
 // then a frame from the clock, presented (renderFrame). False, with the request's
 // code in *exitCode and nothing drawn, once a quit request is taken.
+
+int holdPictureAt(double time, const PlannedSpectrum& spectrum);
+// The player's --time: the picture at `time` (drawPictureAt at showPlanRate),
+// presented and held, shown again after every window event (exposed, resized), until
+// a quit request; no music, no clock. Ends the show (finishShow) and returns the
+// request's code. Native builds only (show_still.cpp): a page keeps its canvas.
 
 void finishShow();
 // The show's end, however it came: the window shut down (shutdownWindow) and the

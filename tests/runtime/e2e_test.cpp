@@ -253,6 +253,40 @@ TEST_F(Demo, StartedPartWayShowsTheCaptureToolsPictureOfThatMoment) {
     EXPECT_LT(best, 2.0) << "mean difference per channel from the nearest captured picture";
 }
 
+// --time T holds the capture tool's picture at T to the byte: the same frames lead
+// up to it, hearing the same spectra of the soundtrack file, on the same renderer.
+// A time in every scene; the capture data's soundtrack jumps in level every tenth of
+// a second, so a spectrum taken a little off shows. Any other key makes the picture
+// be shown again, from its copy.
+TEST_F(Demo, HoldsTheCaptureToolsPictureAtATime) {
+    const std::string data = captureDataDir();
+    for (const char* time : {"12.3", "25.05", "47.5", "62.2", "80.01", "95.55", "118.3", "140.7"}) {
+        ScratchDir out;
+        ProcessResult capture = runCapture({"--time", time, "--out", out.file("t.png")}, data);
+        ASSERT_EQ(capture.exitCode, 0) << capture.errorText;
+        Picture expected;
+        ASSERT_TRUE(readPngFile(out.file("t.png"), &expected));
+        DemoProcess demo(VORREND_EXE, data, withDisplay(display), {"--window", "640x480", "--time", time});
+        ASSERT_TRUE(started(display, demo)) << time;
+        const VirtualDisplay::Geometry g = display.geometry(display.findWindow(title));
+        ASSERT_EQ(g.width, 640) << time;
+        for (const char* after : {"first", "q"}) {
+            if (after != std::string("first")) {
+                ASSERT_TRUE(display.key(after));
+                sleepSeconds(0.3);
+            }
+            const VirtualDisplay::Shot shot = display.screenshot();
+            Picture held{640, 480, {}};
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x)
+                    for (int c : shot.at(g.x + x, g.y + y)) held.rgb.push_back(uint8_t(c));
+            EXPECT_TRUE(held == expected) << "at " << time << ", " << after;
+        }
+        ASSERT_TRUE(display.key("Escape"));
+        EXPECT_EQ(demo.waitExit(2.0), 0) << time << demo.stderrText();
+    }
+}
+
 // What SDL's disk driver writes is what the device would play: silence until the
 // first frame starts the music, then the soundtrack from its first sample.
 TEST_F(Demo, PlaysTheSoundtrackFromItsStart) {

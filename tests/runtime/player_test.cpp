@@ -35,12 +35,15 @@ PlayerOptions windowed(int width, int height) {
 
 TEST(PlayerOptions, EachArgumentListGivesItsOptions) {
     const PlayerOptions plain;
-    PlayerOptions at80 = windowed(960, 720), second = windowed(1000, 500), fromZero, lastData, late;
+    PlayerOptions at80 = windowed(960, 720), second = windowed(1000, 500), fromZero, lastData, late, still, end;
     at80.from = 80;
     second.display = 1;
     fromZero.from = 0;
     lastData.data = "/y";
     late.from = 144.99f;
+    still = windowed(640, 480);
+    still.time = 21.15;
+    end.time = 145;
     const std::vector<std::pair<std::vector<const char*>, PlayerOptions>> cases = {
         {{}, plain},
         {{"--window"}, windowed(960, 720)},
@@ -49,6 +52,8 @@ TEST(PlayerOptions, EachArgumentListGivesItsOptions) {
         {{"--window", "--from", "80"}, at80},  // a bare --window leaves the next option alone
         {{"--from=0"}, fromZero},
         {{"--from", "144.99"}, late},
+        {{"--window", "640x480", "--time", "21.15"}, still},
+        {{"--time=145"}, end},
         {{"--data", "/x", "--data", "/y"}, lastData},  // the last of a repeated option
     };
     for (const auto& [args, want] : cases) {
@@ -63,6 +68,7 @@ TEST(PlayerOptions, EachArgumentListGivesItsOptions) {
         EXPECT_EQ(o.height, want.height) << shown;
         EXPECT_EQ(o.display, want.display) << shown;
         EXPECT_EQ(o.from, want.from) << shown;
+        EXPECT_EQ(o.time, want.time) << shown;
         EXPECT_EQ(o.data, want.data) << shown;
     }
 }
@@ -84,7 +90,8 @@ TEST(PlayerOptions, HelpAndVersionEndWithZeroAndUsageErrorsWithTwo) {
         {"--from", "145"},    {"--from", "-0.5"},
         {"--from", "nan"},    {"--from", "144.999999"},  // 145 in single precision
         {"--from"},           {"--data"},
-        {"--data="},
+        {"--data="},          {"--time", "0"},
+        {"--time", "145.01"}, {"--time", "1e-50"},
     };
     for (const auto& args : bad) {
         std::string shown;
@@ -96,6 +103,7 @@ TEST(PlayerOptions, HelpAndVersionEndWithZeroAndUsageErrorsWithTwo) {
         EXPECT_EQ(p.err.rfind("vorrend: ", 0), 0u) << p.err;
         EXPECT_EQ(p.err.find("Usage: vorrend [options]"), lineEnd + 1) << p.err;
     }
+    EXPECT_EQ(parse({"--time", "20", "--from", "10"}).err.rfind("vorrend: --time takes no --from\n", 0), 0u);
 }
 
 // The working directory's data/, then the installed data, then the build tree's;

@@ -65,6 +65,30 @@ class WindowsProgram : public ::testing::Test {
     std::unique_ptr<DemoProcess> demo;
 };
 
+// The screen once two screenshots half a second apart agree: the held picture.
+VirtualDisplay::Shot heldPicture(const VirtualDisplay& display, double timeoutSeconds) {
+    const double deadline = monotonicSeconds() + timeoutSeconds;
+    VirtualDisplay::Shot last = display.screenshot();
+    while (monotonicSeconds() < deadline) {
+        sleepSeconds(0.5);
+        VirtualDisplay::Shot now = display.screenshot();
+        if (!now.allBlack() && now.rgb == last.rgb) return now;
+        last = now;
+    }
+    return {};
+}
+
+// RGB rows from the top -> RGBA rows from the bottom, as compare() takes them.
+std::vector<uint8_t> rgbaBottomUp(int width, int height, const std::vector<uint8_t>& rgb) {
+    std::vector<uint8_t> rgba(size_t(width) * height * 4, 255);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c)
+                rgba[(size_t(height - 1 - y) * width + x) * 4 + c] = rgb[(size_t(y) * width + x) * 3 + c];
+    return rgba;
+}
+
+// Text as Linux lines: the program's console output ends its lines with CR LF.
 // Text as Linux lines: the program's console output ends its lines with CR LF.
 std::string lines(const std::string& text) {
     std::string kept;
@@ -76,6 +100,36 @@ std::string lines(const std::string& text) {
     return kept;
 }
 }  // namespace
+
+// --time T on a 640x480 screen: the whole screen is the picture, which must match
+// the capture tool's at T within the web page's tolerance.
+TEST_F(WindowsProgram, PicturesAtTimesAcrossEverySceneMatchTheCapture) {
+    std::vector<double> times;
+    for (const TimelineWindow& window : timeline) times.push_back(std::round((window.from + window.to) / 2 * 4) / 4);
+    for (double t : {0.25, 40.0, 131.0}) times.push_back(t);
+    ScratchDir out;
+    std::vector<std::vector<std::string>> captures;
+    for (double t : times)
+        captures.push_back(
+            {"--time", timeText(t), "--data", dataDir, "--out", out.file("native-" + timeText(t) + ".png")});
+    const std::vector<ProcessResult> native = runCaptures(captures, out.path());
+    for (size_t i = 0; i < times.size(); ++i) {
+        const std::string t = timeText(times[i]);
+        ASSERT_EQ(native[i].exitCode, 0) << native[i].errorText;
+        Picture expected;
+        ASSERT_TRUE(readPngFile(out.file("native-" + t + ".png"), &expected));
+        start({"--time", t});
+        const VirtualDisplay::Shot shot = heldPicture(display, 90);
+        ASSERT_EQ(shot.width, expected.width) << "no picture at " << t << " s; stderr:\n" << demo->stderrText();
+        ASSERT_EQ(shot.height, expected.height);
+        EXPECT_TRUE(display.key("Escape"));
+        EXPECT_EQ(demo->waitExit(30), 0) << "t = " << t << " s";
+        expectClose(compare(rgbaBottomUp(shot.width, shot.height, shot.rgb),
+                            rgbaBottomUp(expected.width, expected.height, expected.rgb), shot.width, shot.height),
+                    "t = " + t + " s");
+        TearDown();
+    }
+}
 
 // From 142 s the show ends by itself; what reached ALSA's default device (the file
 // plugin) is the soundtrack from 142 s, sample for sample after the silence before it.
