@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: the normal build with the web
-# page (whose tests load it in headless Chromium), then the unit tests under
+# page (whose tests load it in headless Chromium) and the Windows program (whose
+# tests run it under Wine, and its unit tests built for Windows), then the unit tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then a short run of each fuzzer.
 # Tests that need a window start their own virtual display.
 set -euo pipefail
@@ -14,8 +15,10 @@ trap 'rm -f "$log"' EXIT
 cmake --preset default
 cmake --build --preset default -j "$jobs"
 VORREND_SKIP_INSTALL=1 scripts/web.sh
-# Without the page the web tests would skip; here they must run.
-VORREND_WEB_REQUIRED=1 ctest --preset default -j "$jobs" 2>&1 | tee -a "$log"
+VORREND_SKIP_INSTALL=1 scripts/windows.sh
+# Without the page or the Windows program their tests would skip; here they must run.
+VORREND_WEB_REQUIRED=1 VORREND_WINDOWS_REQUIRED=1 ctest --preset default -j "$jobs" 2>&1 | tee -a "$log"
+ctest --preset windows 2>&1 | tee -a "$log"
 
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"

@@ -1,8 +1,6 @@
 #include "runtime/clock.h"
 
-#include <chrono>
-
-using DemoClock = std::chrono::steady_clock;
+#include "platform/counter.h"
 
 int64_t timerStart = 0;
 double timerPeriod = 0.0;
@@ -11,19 +9,17 @@ float demoTime = 0, introSlide = 0;
 float t19 = 0, t31 = 0, t52 = 0, t69 = 0, t71 = 0, t106 = 0, t126 = 0;
 
 void initDemoClock() {
-    timerPeriod = double(DemoClock::period::num) / double(DemoClock::period::den);
-    timerStart = DemoClock::now().time_since_epoch().count();
+    timerPeriod = counterPeriod();
+    timerStart = readCounter();
 }
 
 // The demo's time starts here, before main: start-up counts on the timeline.
 static const bool demoClockStarted = (initDemoClock(), true);
 
-void startDemoClockAt(float seconds) {
-    timerStart = DemoClock::now().time_since_epoch().count() - int64_t(double(seconds) / timerPeriod);
-}
+void startDemoClockAt(float seconds) { timerStart = readCounter() - int64_t(double(seconds) / timerPeriod); }
 
 float readDemoClock() {
-    int64_t now = DemoClock::now().time_since_epoch().count();
+    int64_t now = readCounter();
     return float(double(now - timerStart) * timerPeriod);
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 // Set once by initDemoClock, whole-run lifetime.
-extern int64_t timerStart;  // steady_clock ticks at process start
+extern int64_t timerStart;  // counter ticks at process start (platform/counter.h)
 extern double timerPeriod;  // seconds per tick
 
 // Set at the start of every frame, seconds, single precision.

@@ -34,26 +34,20 @@ bool findDataFolder(const std::string& chosen, const std::string& executable, st
         return true;
     }
     std::error_code ec;
-    std::vector<std::string> looked = {(fs::current_path(ec) / defaultDataRoot).lexically_normal().string()};
+    std::vector<std::string> looked = {(fs::current_path(ec) / defaultDataRoot).lexically_normal().generic_string()};
     if (!executable.empty()) {
         const fs::path bin = fs::path(executable).parent_path();
         for (const fs::path& candidate : {bin / installedDataFromBin, bin / defaultDataRoot}) {
             const fs::path place = candidate.lexically_normal();
             if (isFolder(place)) {
-                *folder = asFolder(place.string());
+                *folder = asFolder(place.generic_string());
                 return true;
             }
-            looked.push_back(asFolder(place.string()));
+            looked.push_back(asFolder(place.generic_string()));
         }
     }
     std::string places;
     for (const std::string& place : looked) places += (places.empty() ? "" : ", ") + place;
     *error = "no data folder; looked in " + places;
     return false;
-}
-
-std::string executablePath() {
-    std::error_code ec;
-    fs::path path = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : path.string();
 }

@@ -10,4 +10,5 @@ bool findDataFolder(const std::string& chosen, const std::string& executable, st
 // line naming every place looked at when there is none.
 
 std::string executablePath();
-// This process's own executable (/proc/self/exe), empty when it cannot be read.
+// This process's own executable, empty when it cannot be read (platform/posix/,
+// platform/windows/).

@@ -144,5 +144,5 @@ TEST(DataFolder, FirstPlaceThatHasItWins) {
         EXPECT_EQ(found, c.folder) << c.cwd << " " << c.exe;
         EXPECT_EQ(error, c.error) << c.cwd << " " << c.exe;
     }
-    EXPECT_EQ(fs::path(executablePath()).filename(), "test_player");
+    EXPECT_EQ(fs::path(executablePath()).stem(), "test_player");
 }
