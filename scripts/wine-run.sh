@@ -19,7 +19,9 @@ if [ ! -e "$WINEPREFIX/.made" ]; then
   (
     flock 9
     if [ ! -e "$WINEPREFIX/.made" ]; then
-      wine wineboot.exe --init >/dev/null 2>&1
+      # Without a display: the "updating the configuration" window would otherwise
+      # stand on the caller's screen, where a test takes it for the program's picture.
+      env -u DISPLAY wine wineboot.exe --init >/dev/null 2>&1
       wineserver -w
       touch "$WINEPREFIX/.made"
     fi

@@ -200,8 +200,10 @@ TEST(OggStream, MissingDamagedAndOutOfLimitFilesAreRefused) {
         {good.substr(0, good.size() / 3), "not an Ogg Vorbis file"},
         {withOggLayout(good, 0, 8000), "not an Ogg Vorbis file"},
         {withOggLayout(good, 8, 0), "not an Ogg Vorbis file"},
-        {nine, "9 channels, more than the 8 a soundtrack may have"},
-        {withOggLayout(good, 8, 384001), "a sample rate of 384001 Hz, above the 384000 Hz"},
+        {nine, "9 channels; a soundtrack has 1 to 8"},
+        {withOggLayout(good, 8, 384001), "a sample rate of 384001 Hz; a soundtrack has 8000 to 384000 Hz"},
+        {withOggLayout(good, 8, 7999), "a sample rate of 7999 Hz; a soundtrack has 8000 to 384000 Hz"},
+        {withOggLayout(good, 8, 1), "a sample rate of 1 Hz"},
         {withOggLayout(good, 8, 2147483648u), "a sample rate of 2147483648 Hz"},
         {withOggLayout(good, 8, 4294967295u), "a sample rate of 4294967295 Hz"},
         // A comment count of 2^31 - 1 (after "\3vorbis" and the vendor's length and
@@ -236,45 +238,7 @@ std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// The file with its identification header's rate replaced, the first page's
-// checksum made right again.
-std::string withRate(std::string ogg, uint32_t rate) {
-    const size_t at = ogg.find("\x01vorbis");
-    for (int i = 0; i < 4; ++i) ogg[at + 12 + i] = char(rate >> (8 * i));
-    ogg_page page;
-    page.header = reinterpret_cast<unsigned char*>(ogg.data());
-    page.header_len = 27 + page.header[26];
-    page.body = page.header + page.header_len;
-    page.body_len = 0;
-    for (int i = 0; i < page.header[26]; ++i) page.body_len += page.header[27 + i];
-    ogg_page_checksum_set(&page);
-    return ogg;
-}
 }  // namespace
-
-// The header's numbers are checked as the unsigned values they are: a rate of 2^31
-// or more never turns negative, and absurd rates and channel counts are refused by
-// name, not used.
-TEST(OggStream, RatesAndChannelsBeyondTheLimitsAreRefusedByName) {
-    ScratchDir dir;
-    ASSERT_TRUE(writeTestOgg(dir.file("good.ogg"), 0.2, testToneSample));
-    const std::string good = readFile(dir.file("good.ogg"));
-    const std::string refused = " Hz; a soundtrack has 8000 to 384000 Hz";
-    for (uint32_t rate : {8000u, 384000u, 7999u, 1u, 384001u, 0x80000000u, 0xffffffffu}) {
-        const bool usable = rate >= 8000 && rate <= 384000;
-        dir.write("patched.ogg", withRate(good, rate));
-        int opened = 0;
-        std::string why;
-        OggStream* stream = openOggStream(dir.file("patched.ogg").c_str(), nullptr, &opened, &why);
-        EXPECT_EQ(why, usable ? "" : "a sample rate of " + std::to_string(rate) + refused);
-        EXPECT_EQ(uint32_t(opened), usable ? rate : 0) << rate;
-        closeOggStream(stream);
-    }
-    ASSERT_TRUE(writeTestOgg(dir.file("nine.ogg"), 0.2, testToneSample, 9));
-    std::string why;
-    EXPECT_EQ(openOggStream(dir.file("nine.ogg").c_str(), nullptr, nullptr, &why), nullptr);
-    EXPECT_EQ(why, "9 channels; a soundtrack has 1 to 8");
-}
 
 // Bytes after the last page cost one read (libvorbisfile alone took 18 s for 64 MiB),
 // and the samples are those of the file without them.
