@@ -51,6 +51,16 @@ DemoRect fitPicture(int drawableWidth, int drawableHeight);
 // height), its lower-left corner in pictureOriginX/Y. Every backend's getClientRect
 // answers with it (runtime/window_state.cpp).
 
+void startPictureInContext(int width, int height, void (*present)());
+// For a backend's createGLContext, with the new context current: both buffers
+// cleared black whole (each shown with `present`), the clear colour back to GL's
+// initial value, the scissor test on over the picture, the depth test on.
+
+void clearBarsAround(int drawableWidth, int drawableHeight);
+// Black over the drawable around the picture (clientRect at pictureOriginX/Y),
+// leaving the clear colour as it was and the scissor on the picture: a backend's
+// two presents after the window changed size.
+
 bool createGLContext(int width, int height);
 // Creates the context for a picture of this size, makes it current and enables the
 // depth test, and the scissor test on the picture (width x height at pictureOriginX/Y):

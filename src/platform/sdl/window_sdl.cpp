@@ -192,21 +192,7 @@ void followWindowSize() {
 void clearBars() {
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(theWindow.window, &drawableWidth, &drawableHeight);
-    const int x = pictureOriginX, y = pictureOriginY, w = clientRect.right, h = clientRect.bottom;
-    const int bars[4][4] = {{0, 0, x, drawableHeight},
-                            {x + w, 0, drawableWidth - x - w, drawableHeight},
-                            {x, 0, w, y},
-                            {x, y + h, w, drawableHeight - y - h}};
-    GLfloat clearColour[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
-    glClearColor(0, 0, 0, 1);
-    for (const auto& bar : bars) {
-        if (bar[2] <= 0 || bar[3] <= 0) continue;
-        glScissor(bar[0], bar[1], bar[2], bar[3]);
-        glClear(GL_COLOR_BUFFER_BIT);
-    }
-    glScissor(x, y, std::max(1, w), std::max(1, h));
-    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    clearBarsAround(drawableWidth, drawableHeight);
 }
 
 // The window procedure: Escape, closing the window and Alt+F4 ask to quit; every
@@ -327,20 +313,7 @@ bool createGLContext(int width, int height) {
     // Adaptive vsync where the driver has it, else plain vsync: no tearing.
     if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
 
-    // Black bars: clear the whole of both buffers once, then keep every later clear
-    // and draw inside the picture. The clear colour goes back to OpenGL's initial
-    // value, which the first scene inherits.
-    glDisable(GL_SCISSOR_TEST);
-    glClearColor(0, 0, 0, 1);
-    for (int buffer = 0; buffer < 2; ++buffer) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        SDL_GL_SwapWindow(theWindow.window);
-    }
-    glClearColor(0, 0, 0, 0);
-    glScissor(pictureOriginX, pictureOriginY, width, height);
-    glEnable(GL_SCISSOR_TEST);
-
-    glEnable(GL_DEPTH_TEST);
+    startPictureInContext(width, height, [] { SDL_GL_SwapWindow(theWindow.window); });
     return true;
 }
 

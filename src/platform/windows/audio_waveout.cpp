@@ -25,8 +25,8 @@
 
 namespace {
 constexpr HSTREAM theStream = 1;        // the one stream this player can hold
-constexpr int bufferCount = 4;          // queued on the device: about 90 ms at 44.1 kHz
-constexpr int bufferFrames = 1024;      //
+constexpr int bufferCount = 8;          // queued on the device: about 370 ms at 44.1 kHz, so
+constexpr int bufferFrames = 2048;      // a busy machine does not starve it
 constexpr int historyFrames = 1 << 15;  // well beyond what the device holds
 
 struct Player {
