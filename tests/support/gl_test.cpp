@@ -97,7 +97,7 @@ void ScratchDir::write(const std::string& name, const std::string& bytes) const 
 
 namespace {
 // A figure of /proc/self/status, in KiB.
-size_t statusKiB(const char* field) {
+[[maybe_unused]] size_t statusKiB(const char* field) {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
         if (line.rfind(field, 0) == 0) return std::stoul(line.substr(std::strlen(field)));
