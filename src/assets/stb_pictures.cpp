@@ -81,8 +81,16 @@ bool readPngFacts(const uint8_t* bytes, size_t size, PngFacts* facts, std::strin
 // Where stb_image would stop at an error the walk may go on, and see more, never less.
 bool jpegTablesSound(const uint8_t* bytes, size_t size, std::string* error) {
     const auto byte = [&](size_t at) -> unsigned { return at < size ? bytes[at] : 0; };
-    if (byte(0) != 0xFF || byte(1) != 0xD8) return true;  // not JPEG: stb_image says so
-    bool defined[2][4] = {};                              // [DC, AC][slot]
+    if (size < 2) return true;  // stb_image finds no tables in it
+    // stb_image would step over 0xFF bytes ahead of the first marker; libjpeg does not,
+    // and the walk and the tables put in need the first marker where it belongs.
+    if (bytes[0] != 0xFF || bytes[1] != 0xD8) {
+        char words[64];
+        std::snprintf(words, sizeof words, "Not a JPEG file: starts with 0x%02x 0x%02x", bytes[0], bytes[1]);
+        *error = words;
+        return false;
+    }
+    bool defined[2][4] = {};  // [DC, AC][slot]
     bool progressive = false, framed = false;
     for (size_t at = 2; at + 1 < size;) {
         const unsigned marker = byte(at + 1);

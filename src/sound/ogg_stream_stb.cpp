@@ -53,7 +53,10 @@ constexpr int stbMemoryBytes = 8 << 20;
 
 // What stb_vorbis (1.22) would get wrong in a stream whose headers it has read: null
 // for none. A sparse codebook without a single entry has no table of values, which
-// decoding with it reads all the same, at address -4 (CVE-2023-45682). A type 2
+// decoding with it reads all the same, at address -4 (CVE-2023-45682). A mapping of 16
+// submaps overflows its arrays of 15 (CVE-2023-45678): the header's reading writes one
+// byte into the padding behind them, but the 16th floor lands on the first residue,
+// which decoding would then look up unchecked. A type 2
 // residue over more than two channels is read as if over two: stb_vorbis stops at
 // 2 x the half block instead of channels x it (decode_residue's actual_size), losing
 // the rest of the packet, so the sound comes out as loud noise; libvorbisenc codes
@@ -61,6 +64,8 @@ constexpr int stbMemoryBytes = 8 << 20;
 const char* stbPitfall(const stb_vorbis* f) {
     for (int i = 0; i < f->codebook_count; ++i)
         if (f->codebooks[i].sparse && f->codebooks[i].sorted_entries == 0) return "a codebook without entries";
+    for (int i = 0; i < f->mapping_count; ++i)
+        if (f->mapping[i].submaps > 15) return "a mapping of 16 submaps";
     for (int m = 0; m < f->mode_count; ++m) {
         const uint32_t half = uint32_t(f->blocksize[f->mode_config[m].blockflag]) / 2;
         const Mapping& map = f->mapping[f->mode_config[m].mapping];
