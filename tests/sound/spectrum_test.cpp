@@ -116,13 +116,16 @@ TEST(OggStream, EncodedToneDecodesBackWithItsLengthAndLevel) {
 TEST(OggStream, DecodesAsLibvorbisfileDoesItself) {
     ScratchDir dir;
     const auto noise = [](int64_t f, int c) { return float((f * 7919 + c * 104729) % 2001) / 2500.0f - 0.4f; };
+    // 5.1 comes from the fuzzer's seeds: libvorbisenc leaks when it writes six channels.
     const struct {
         int channels, rate;
         double seconds;
-    } cases[] = {{1, 8000, 2.0}, {2, 44100, 1.0}, {6, 48000, 0.5}, {8, 22050, 0.5}};
+    } cases[] = {{1, 8000, 2.0}, {2, 44100, 1.0}, {6, 48000, 0.03}, {8, 22050, 0.5}};
     for (const auto& c : cases) {
-        const std::string path = dir.file(std::to_string(c.channels) + ".ogg");
-        ASSERT_TRUE(writeTestOgg(path, c.seconds, noise, c.channels, c.rate));
+        const std::string path = c.channels == 6 ? VORREND_SURROUND_OGG : dir.file(std::to_string(c.channels) + ".ogg");
+        if (c.channels != 6) {
+            ASSERT_TRUE(writeTestOgg(path, c.seconds, noise, c.channels, c.rate));
+        }
         std::string why;
         OggStream* stream = openOggStream(path.c_str(), nullptr, nullptr, &why);
         closeOggStream(stream);
