@@ -47,9 +47,10 @@ constexpr uint64_t maxStbOggBytes = uint64_t(1) << 30;
 // stb_vorbis works in memory of ours, given whole when the stream opens, where it frees
 // nothing: with malloc it leaks on some damaged headers and frees pointers it never set
 // (CVE-2023-45679), and a header may claim codebooks of gigabytes. The files
-// libvorbisenc writes take under 0.5 MiB (8 channels at any quality included); the
-// rest leaves room for comments, pictures among them.
-constexpr int stbMemoryBytes = 8 << 20;
+// libvorbisenc writes take under 0.5 MiB (8 channels at any quality included), so 1 MiB
+// is tried first; a stream that needs more, long comments or pictures among them, is
+// opened again in 16 MiB.
+constexpr int stbMemoryBytes[] = {1 << 20, 16 << 20};
 
 // What stb_vorbis (1.22) would get wrong in a stream whose headers it has read: null
 // for none. A sparse codebook without a single entry has no table of values, which
@@ -83,6 +84,7 @@ const char* stbPitfall(const stb_vorbis* f) {
 }  // namespace
 
 struct OggStream {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{nullptr, std::fclose};
     std::unique_ptr<char[]> memory;
     stb_vorbis* vorbis = nullptr;
     int channels = 0;
@@ -92,37 +94,37 @@ struct OggStream {
 OggStream* openOggStream(const char* path, int* channels, int* rate, std::string* why) {
     std::string ignored;
     if (!why) why = &ignored;
+    auto stream = std::make_unique<OggStream>();
     // Never a FIFO or a device, which could block or never end.
-    std::FILE* file = openDataFile(path, maxStbOggBytes, why);
-    if (!file) return nullptr;
-    std::unique_ptr<char[]> memory(new char[stbMemoryBytes]);
-    const stb_vorbis_alloc alloc = {memory.get(), stbMemoryBytes};
-    // From here stb_vorbis closes the file, on a failed open too.
+    stream->file.reset(openDataFile(path, maxStbOggBytes, why));
+    if (!stream->file) return nullptr;
     int error = 0;
-    stb_vorbis* vorbis = stb_vorbis_open_file(file, 1, &error, &alloc);
-    if (!vorbis) {
-        *why = error == VORBIS_outofmem
-                   ? "not an Ogg Vorbis file, or one needing more than " + std::to_string(stbMemoryBytes >> 20) + " MiB"
-                   : "not an Ogg Vorbis file";
+    for (const int bytes : stbMemoryBytes) {
+        stream->memory.reset(new char[size_t(bytes)]);
+        const stb_vorbis_alloc alloc = {stream->memory.get(), bytes};
+        stream->vorbis = stb_vorbis_open_file(stream->file.get(), 0, &error, &alloc);
+        if (stream->vorbis || error != VORBIS_outofmem || std::fseek(stream->file.get(), 0, SEEK_SET) != 0) break;
+    }
+    if (!stream->vorbis) {
+        *why = error == VORBIS_outofmem ? "not an Ogg Vorbis file, or one needing more than " +
+                                              std::to_string(stbMemoryBytes[1] >> 20) + " MiB"
+                                        : "not an Ogg Vorbis file";
         return nullptr;
     }
-    const stb_vorbis_info info = stb_vorbis_get_info(vorbis);
+    const stb_vorbis_info info = stb_vorbis_get_info(stream->vorbis);
     bool accepted = soundLayoutAccepted(uint32_t(info.channels), info.sample_rate, why);
-    if (const char* pitfall = accepted ? stbPitfall(vorbis) : nullptr) {
+    if (const char* pitfall = accepted ? stbPitfall(stream->vorbis) : nullptr) {
         *why = pitfall;
         accepted = false;
     }
     if (!accepted) {
-        stb_vorbis_close(vorbis);
+        stb_vorbis_close(stream->vorbis);
         return nullptr;
     }
-    OggStream* stream = new OggStream;
-    stream->memory = std::move(memory);
-    stream->vorbis = vorbis;
     stream->channels = info.channels;
     if (channels) *channels = info.channels;
     if (rate) *rate = int(info.sample_rate);
-    return stream;
+    return stream.release();
 }
 
 int64_t readOggFrames(OggStream* stream, float* interleaved, int64_t maxFrames) {
@@ -160,6 +162,6 @@ bool seekOggStream(OggStream* stream, int64_t frame) {
 
 void closeOggStream(OggStream* stream) {
     if (!stream) return;
-    stb_vorbis_close(stream->vorbis);
+    stb_vorbis_close(stream->vorbis);  // before its memory and file go with the stream
     delete stream;
 }
