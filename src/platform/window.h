@@ -52,9 +52,10 @@ DemoRect fitPicture(int drawableWidth, int drawableHeight);
 // answers with it (runtime/window_state.cpp).
 
 void startPictureInContext(int width, int height, void (*present)());
-// For a backend's createGLContext, with the new context current: both buffers
-// cleared black whole (each shown with `present`), the clear colour back to GL's
-// initial value, the scissor test on over the picture, the depth test on.
+// For a desktop backend's createGLContext (platform/window_bars.cpp), with the new
+// context current: both buffers cleared black whole (each shown with `present`),
+// the clear colour back to GL's initial value, the scissor test on over the
+// picture, the depth test on.
 
 void clearBarsAround(int drawableWidth, int drawableHeight);
 // Black over the drawable around the picture (clientRect at pictureOriginX/Y),
