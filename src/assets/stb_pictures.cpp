@@ -195,8 +195,6 @@ std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std
         *error = "empty file";
         return nullptr;
     }
-    // Before stb_image reads anything: its header reading builds the tables too.
-    if (!jpegTablesSound(bytes, size, error)) return nullptr;
     // stb_image refuses a file cut short, where libjpeg ends it with a marker of its
     // own, warns and decodes the rest as grey: do as it does, so that both programs
     // take the same file the same way.
@@ -208,6 +206,10 @@ std::unique_ptr<jpgImage> decodeJpgMemory(const uint8_t* bytes, size_t size, std
         size = ended.size();
     }
     if (damage) *damage = ended.empty() ? "" : jpegCutShort;
+    // Before stb_image reads anything, on the bytes it will read (the end marker put
+    // in counts, where a table cut short would take it for code counts): its header
+    // reading builds the tables too.
+    if (!jpegTablesSound(bytes, size, error)) return nullptr;
     int width = 0, height = 0, components = 0;
     if (!stbi_info_from_memory(bytes, int(size), &width, &height, &components)) {
         *error = stbi_failure_reason();
