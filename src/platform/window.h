@@ -62,6 +62,12 @@ void clearBarsAround(int drawableWidth, int drawableHeight);
 // leaving the clear colour as it was and the scissor on the picture: a backend's
 // two presents after the window changed size.
 
+bool followWindowPicture(DemoWindow window);
+// After the window changed size (platform/window_bars.cpp): the picture moves to
+// its new place and size (getClientRect); the scenes keep their projection, only the
+// viewport and the scissor follow. True when anything moved, so the bars need
+// clearing; false without a context.
+
 bool createGLContext(int width, int height);
 // Creates the context for a picture of this size, makes it current and enables the
 // depth test, and the scissor test on the picture (width x height at pictureOriginX/Y):

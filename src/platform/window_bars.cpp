@@ -39,3 +39,17 @@ void clearBarsAround(int drawableWidth, int drawableHeight) {
     glScissor(x, y, std::max(1, w), std::max(1, h));
     glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
 }
+
+bool followWindowPicture(DemoWindow window) {
+    if (!glContext) return false;
+    const int oldX = pictureOriginX, oldY = pictureOriginY;
+    const DemoRect picture = getClientRect(window);
+    if (picture.right == clientRect.right && picture.bottom == clientRect.bottom && oldX == pictureOriginX &&
+        oldY == pictureOriginY)
+        return false;
+    clientRect = picture;
+    const int width = std::max(1, int(picture.right)), height = std::max(1, int(picture.bottom));
+    glViewport(pictureOriginX, pictureOriginY, width, height);
+    glScissor(pictureOriginX, pictureOriginY, width, height);
+    return true;
+}

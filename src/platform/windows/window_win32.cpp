@@ -87,21 +87,10 @@ void drawableSize(int* width, int* height) {
     *height = client.bottom - client.top;
 }
 
-// A window of a new size: the picture moves to its new place and size. The scenes
-// keep their projection; only the viewport and the scissor follow, and the bars of
-// both buffers are cleared as the next two frames are presented.
+// A window of a new size: the picture follows, and the bars of both buffers are
+// cleared as the next two frames are presented.
 void followWindowSize() {
-    if (!glContext) return;
-    const int oldX = pictureOriginX, oldY = pictureOriginY;
-    const DemoRect picture = getClientRect(&theWindow);
-    if (picture.right == clientRect.right && picture.bottom == clientRect.bottom && oldX == pictureOriginX &&
-        oldY == pictureOriginY)
-        return;
-    clientRect = picture;
-    const int width = std::max(1, int(picture.right)), height = std::max(1, int(picture.bottom));
-    glViewport(pictureOriginX, pictureOriginY, width, height);
-    glScissor(pictureOriginX, pictureOriginY, width, height);
-    barsToClear = 2;
+    if (followWindowPicture(&theWindow)) barsToClear = 2;
 }
 
 // Black over everything around the picture, leaving the picture and the scenes' GL
